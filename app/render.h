@@ -1,0 +1,4 @@
+// The frame renderer.
+#pragma once
+
+void Render();

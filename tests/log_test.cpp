@@ -1,0 +1,77 @@
+// The log file: started afresh, one line per message, kept whole when the process dies.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "app/log.h"
+
+static std::vector<std::string> ReadLog()
+{
+    std::vector<std::string> lines;
+    std::ifstream in("ZANerrors.log", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r') << "lines end with CR LF";
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(Log, StartsAfreshOverAnOldLog)
+{
+    {
+        std::ofstream old("ZANerrors.log");
+        old << "left over from an earlier run\n";
+    }
+    InitErrorLog();
+    EXPECT_EQ(ReadLog(), std::vector<std::string>{"ZANerrors.log started "});
+}
+
+TEST(Log, CreatesAMissingFile)
+{
+    DeleteFileA("ZANerrors.log");
+    LogError("first");
+    EXPECT_EQ(ReadLog(), std::vector<std::string>{"first"});
+}
+
+TEST(Log, WritesOneLinePerMessageInCallOrder)
+{
+    InitErrorLog();
+    LogError("CheckCamera");
+    LogError("");
+    LogError("ends in a line end\n");
+    LogError("Closing down");
+    std::vector<std::string> expected = {"ZANerrors.log started ", "CheckCamera", "",
+                                         "ends in a line end", "", "Closing down"};
+    EXPECT_EQ(ReadLog(), expected);
+}
+
+TEST(Log, SecondStartDiscardsEarlierLines)
+{
+    InitErrorLog();
+    LogError("Failed to create the D3D Hardware Device ");
+    InitErrorLog();
+    LogError("after");
+    std::vector<std::string> expected = {"ZANerrors.log started ", "after"};
+    EXPECT_EQ(ReadLog(), expected);
+}
+
+TEST(Log, SurvivesTheProcessBeingKilled)
+{
+    InitErrorLog();
+    EXPECT_EXIT(
+        {
+            LogError("one");
+            LogError("two");
+            TerminateProcess(GetCurrentProcess(), 3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    std::vector<std::string> expected = {"ZANerrors.log started ", "one", "two"};
+    EXPECT_EQ(ReadLog(), expected);
+}

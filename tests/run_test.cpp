@@ -1,0 +1,83 @@
+// zan.exe as a user starts it: its window covers the screen, and a run told to close
+// leaves a log that starts afresh and ends with "Closing down".
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+// The run directory holds zan.exe; its Unix path is seen by Wine on drive Z:.
+static std::string ZanExePath()
+{
+    const char* dir = getenv("ZAN_RUN_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+static std::vector<std::string> ReadLog()
+{
+    std::vector<std::string> lines;
+    std::ifstream in("ZANerrors.log");
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+static HWND WaitForWindow(DWORD dwMs)
+{
+    for (DWORD t = 0; t < dwMs; t += 50)
+    {
+        HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
+        if (hWnd)
+            return hWnd;
+        Sleep(50);
+    }
+    return NULL;
+}
+
+TEST(Run, WindowCoversTheScreenAndCloseShutsDownInOrder)
+{
+    DeleteFileA("ZANerrors.log");
+    std::string exe = ZanExePath();
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        << exe;
+
+    HWND hWnd = WaitForWindow(15000);
+    ASSERT_NE(hWnd, (HWND)NULL) << "no window";
+    RECT rcWin, rcDesk;
+    GetWindowRect(hWnd, &rcWin);
+    GetClientRect(GetDesktopWindow(), &rcDesk);
+    EXPECT_EQ(rcWin.left, 0);
+    EXPECT_EQ(rcWin.top, 0);
+    EXPECT_EQ(rcWin.right, rcDesk.right);
+    EXPECT_EQ(rcWin.bottom, rcDesk.bottom);
+
+    Sleep(500);   // some frames
+    PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 15000), WAIT_OBJECT_0) << "did not close";
+    DWORD dwCode = 99;
+    GetExitCodeProcess(pi.hProcess, &dwCode);
+    EXPECT_EQ(dwCode, 0u);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    std::vector<std::string> lines = ReadLog();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.front(), "ZANerrors.log started ");
+    EXPECT_EQ(lines.back(), "Closing down");
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("Failed"), std::string::npos) << line;
+}

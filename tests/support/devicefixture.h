@@ -1,0 +1,27 @@
+// Test fixture: the program's window and device, made as the program makes them, and a
+// read-back of the rendered frame.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <vector>
+#include <windows.h>
+
+class DeviceTest : public ::testing::Test
+{
+protected:
+    // Creates the window, the device and the transforms once per test program; later suites
+    // share them.
+    static void SetUpTestSuite();
+
+    // The back buffer's pixels as 0xAARRGGBB, row by row; read before Present.
+    static std::vector<DWORD> ReadBackBuffer(int* piWidth, int* piHeight);
+
+    static HWND m_hWnd;
+};
+
+// Moves the pointer and waits until the system reports it there.
+void MovePointer(int x, int y);
+
+// Counts the pixels of a rectangle for which pred(colour) holds.
+int CountPixels(const std::vector<DWORD>& pixels, int iWidth, int x0, int y0, int x1, int y1,
+                bool (*pred)(DWORD));
