@@ -5,6 +5,24 @@
 
 HWND DeviceTest::m_hWnd = NULL;
 
+// Releases the device and the window before the process exits: Wine's exit with a live device
+// now and then ends in SIGKILL.
+class DeviceEnvironment : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        Cleanup();
+        if (DeviceTest::m_hWnd != NULL)
+            DestroyWindow(DeviceTest::m_hWnd);
+        DeviceTest::m_hWnd = NULL;
+        UnregisterClassA("Zan ZAVAZA", GetModuleHandleA(NULL));
+    }
+};
+
+static ::testing::Environment* const s_pDeviceEnvironment =
+    ::testing::AddGlobalTestEnvironment(new DeviceEnvironment);
+
 void DeviceTest::SetUpTestSuite()
 {
     if (m_pDevice != NULL)

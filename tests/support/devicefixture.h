@@ -16,6 +16,7 @@ protected:
     // The back buffer's pixels as 0xAARRGGBB, row by row; read before Present.
     static std::vector<DWORD> ReadBackBuffer(int* piWidth, int* piHeight);
 
+public:
     static HWND m_hWnd;
 };
 
