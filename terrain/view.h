@@ -1,0 +1,44 @@
+// The view of the wrap-around map: where the 100 x 100 patch lies round the camera, the
+// screen projection of every tile corner, the displayable tiles and the land batch counts.
+#pragma once
+
+#include <d3dx9.h>
+
+#include "terrain/mapdata.h"
+
+const int MAX_VISIBLE_CAVES = 256;
+
+extern int m_iWrapOffsetX[MAP_SIZE];   // world shift of each column: 0, -100 or +100
+extern int m_iWrapOffsetZ[MAP_SIZE];   // world shift of each row
+
+// Projected corners of tile [x][z]: screen x, screen y in pixels, view-space depth.
+extern D3DXVECTOR3 m_vScreenCornerBL[MAP_SIZE][MAP_SIZE];   // corner (x, z)
+extern D3DXVECTOR3 m_vScreenCornerBR[MAP_SIZE][MAP_SIZE];   // corner (x + 1, z)
+extern D3DXVECTOR3 m_vScreenCornerTR[MAP_SIZE][MAP_SIZE];   // corner (x + 1, z + 1)
+extern D3DXVECTOR3 m_vScreenCornerTL[MAP_SIZE][MAP_SIZE];   // corner (x, z + 1)
+
+extern bool m_bDisplayable[MAP_SIZE][MAP_SIZE];   // tile near enough to the screen to draw
+extern short m_siRangeStart[MAP_SIZE];            // per row, first displayable x; -10000 none
+extern short m_siRangeEnd[MAP_SIZE];              // per row, last displayable x of the first run
+extern int m_iNumDisplayableTiles;                // displayable land tiles (caves excluded)
+extern short m_siVisibleCaves[MAX_VISIBLE_CAVES]; // cave numbers of displayable cave tiles
+extern short m_siNumVisibleCaves;
+
+// Displayable land tiles per batch [base type][alpha slot]; [16][113] of it are used.
+extern int m_iLandRowCount[20][150];
+
+// The land batch (base type, alpha slot) of tile (x, z); false for texture numbers outside
+// the tables, whose tile is then left out of every batch.
+bool GetTileBatch(int x, int z, int* piType, int* piSlot);
+
+// The map update: wrap offsets, projection, displayable tiles, counts, land build.
+void CalculateScreenPosition();
+
+void SetMapWrappingOffsets();
+void SetMapWrappingOffsetsFor(float fCameraX, float fCameraZ, float fYaw);
+void ProjectToScreen(D3DXVECTOR3 p, D3DXVECTOR3* pOut);
+void CalculateDisplayableTiles();
+void CalculateDisplayableTilesAt(float fCameraHeight);
+int DisplayMargin(float fCameraHeight);
+void CalculateDisplayableRanges();
+void CountTilesForTexture();
