@@ -205,14 +205,17 @@ static Cell Cellular(float u, float v, int cells, uint32_t seed)
 
 static Col Rock(float u, float v)
 {
-    float n = Fbm(u, v, 4, 5, 11);
-    Cell c = Cellular(u + 0.04f * Fbm(u, v, 8, 2, 12), v, 5, 13);
-    Col base = Mix(Rgb(96, 92, 88), Rgb(168, 162, 152), n);
-    base = Mix(base, Rgb(120, 124, 104), 0.35f * Smooth(0.62f, 0.8f, Fbm(u, v, 6, 3, 14)));
-    base = base * (0.85f + 0.3f * c.id);
-    float crack = 1.0f - Smooth(0.0f, 0.08f, c.f2 - c.f1);
-    base = base * (1.0f - 0.55f * crack);
-    return base * (0.92f + 0.16f * ValueNoise(u, v, 64, 15));
+    float n = Fbm(u, v, 4, 5, 11, 0.6f);
+    float ridge = 1.0f - std::fabs(2.0f * Fbm(u, v, 3, 4, 16) - 1.0f); // weathered ridges
+    float shade = Clamp01(1.4f * (0.55f * n + 0.45f * ridge) - 0.25f);
+    Col c = Mix(Rgb(70, 68, 68), Rgb(178, 172, 162), shade);
+    c = Mix(c, Rgb(132, 118, 98), 0.45f * Smooth(0.5f, 0.7f, Fbm(u, v, 2, 3, 17)));
+    Cell k = Cellular(u + 0.07f * Fbm(u, v, 8, 3, 12), v + 0.07f * Fbm(u, v, 8, 3, 18), 4, 13);
+    float crack = (1.0f - Smooth(0.0f, 0.09f, k.f2 - k.f1)) * Smooth(0.35f, 0.55f, Fbm(u, v, 4, 2, 19));
+    c = c * (1.0f - 0.6f * crack);
+    float lichen = Smooth(0.7f, 0.76f, Fbm(u, v, 8, 3, 14));
+    c = Mix(c, Rgb(140, 146, 88), 0.45f * lichen);
+    return c * (0.88f + 0.22f * ValueNoise(u, v, 64, 15));
 }
 
 static Col Cliff(float u, float v)
@@ -258,8 +261,8 @@ static Col Desert(float u, float v)
     Col c = Mix(Rgb(178, 102, 52), Rgb(226, 150, 86), dune);
     c = c * (0.93f + 0.07f * ripple);
     Cell s = Cellular(u, v, 9, 52);
-    if (s.id > 0.8f && s.f1 < 0.12f)
-        c = Mix(c, Rgb(110, 70, 44), 0.8f);
+    if (s.id > 0.75f) // scattered pebbles
+        c = Mix(c, Rgb(120, 78, 50), 0.75f * (1.0f - Smooth(0.12f, 0.2f, s.f1)));
     return c * (0.94f + 0.1f * ValueNoise(u, v, 64, 53));
 }
 
@@ -285,15 +288,17 @@ static Col Mud(float u, float v)
 
 static Col Swamp(float u, float v)
 {
-    float n = Fbm(u, v, 4, 4, 81);
-    Col water = Mix(Rgb(36, 48, 34), Rgb(56, 70, 46), Fbm(u, v, 8, 3, 82));
-    Col moss = Mix(Rgb(74, 92, 38), Rgb(112, 124, 52), Fbm(u, v, 16, 3, 83));
-    Col c = Mix(water, moss, Smooth(0.48f, 0.56f, n));
-    Cell reed = Cellular(u, v, 14, 84);
-    if (n > 0.5f && reed.id > 0.55f && reed.f1 < 0.18f)
-        c = Mix(c, Rgb(140, 136, 70), 0.7f);
-    float scum = Smooth(0.6f, 0.7f, Fbm(u, v, 12, 2, 85)) * (1.0f - Smooth(0.48f, 0.56f, n));
-    return Mix(c, Rgb(90, 110, 50), 0.6f * scum);
+    float n = Fbm(u, v, 3, 5, 81);
+    Col water = Mix(Rgb(30, 36, 26), Rgb(58, 64, 44), Fbm(u, v, 6, 3, 82));
+    float sky = Smooth(0.6f, 0.75f, Fbm(u, v, 4, 2, 86)); // dull reflections
+    water = Mix(water, Rgb(86, 94, 80), 0.4f * sky);
+    Col bank = Mix(Rgb(58, 60, 30), Rgb(96, 98, 44), Fbm(u, v, 16, 3, 83));
+    Col c = Mix(water, bank, Smooth(0.54f, 0.6f, n));
+    Cell reed = Cellular(u, v, 16, 84);
+    if (n > 0.5f && reed.id > 0.5f && std::fabs(reed.dx) < 0.08f && reed.dy < 0.3f && reed.dy > -0.3f)
+        c = Rgb(150, 140, 76); // reed stalks
+    float scum = Smooth(0.62f, 0.7f, Fbm(u, v, 12, 2, 85)) * (1.0f - Smooth(0.5f, 0.56f, n));
+    return Mix(c, Rgb(84, 100, 44), 0.55f * scum);
 }
 
 static Col Grass(float u, float v)
@@ -362,8 +367,8 @@ static Col Ice(float u, float v)
     float n = Fbm(u, v, 3, 4, 141);
     Col c = Mix(Rgb(120, 176, 206), Rgb(196, 228, 240), n);
     Cell k = Cellular(u + 0.03f * Fbm(u, v, 8, 2, 142), v, 4, 143);
-    float crack = 1.0f - Smooth(0.0f, 0.05f, k.f2 - k.f1);
-    c = Mix(c, Rgb(236, 246, 252), 0.8f * crack);
+    float crack = 1.0f - Smooth(0.0f, 0.08f, k.f2 - k.f1);
+    c = Mix(c, Rgb(236, 246, 252), 0.7f * crack);
     float streak = std::sin(2.0f * kPi * (3.0f * u - 2.0f * v + Fbm(u, v, 4, 2, 144)));
     return c * (0.96f + 0.05f * streak);
 }
@@ -382,11 +387,13 @@ static Col LavaAsh(float u, float v)
 static Col Water(float u, float v)
 {
     float depth = Fbm(u, v, 2, 3, 161);
-    Col c = Mix(Rgb(28, 84, 118), Rgb(58, 134, 150), depth);
-    Cell k = Cellular(u + 0.06f * Fbm(u, v, 4, 2, 162), v + 0.06f * Fbm(u, v, 4, 2, 163), 6, 164);
-    float caustic = 1.0f - Smooth(0.0f, 0.1f, k.f2 - k.f1);
-    c = Mix(c, Rgb(150, 206, 214), 0.45f * caustic);
-    return c * (0.95f + 0.08f * ValueNoise(u, v, 32, 165));
+    Col c = Mix(Rgb(26, 78, 112), Rgb(54, 128, 146), depth);
+    Cell k = Cellular(u + 0.08f * Fbm(u, v, 4, 2, 162), v + 0.08f * Fbm(u, v, 4, 2, 163), 5, 164);
+    float caustic = 1.0f - Smooth(0.0f, 0.22f, k.f2 - k.f1);
+    c = Mix(c, Rgb(120, 186, 200), 0.3f * caustic * caustic);
+    float ripple = std::sin(2.0f * kPi * (4.0f * u + 6.0f * v + 2.0f * Fbm(u, v, 3, 2, 166)));
+    c = c * (0.95f + 0.06f * ripple);
+    return c * (0.96f + 0.06f * ValueNoise(u, v, 32, 165));
 }
 
 typedef Col (*GroundFn)(float, float);
@@ -399,7 +406,7 @@ static const GroundFn kGrounds[16] = {Rock,  Cliff,     Gravel, Sand,        Des
 
 static bool InMask(int k, float u, float v)
 {
-    float wobble = 0.09f * (Fbm(u, v, 3, 3, 200 + k) - 0.5f) * 2.0f;
+    float wobble = 0.16f * (Fbm(u, v, 2, 4, 200 + k) - 0.5f) * 2.0f;
     float ragged = 0.025f * (ValueNoise(u, v, 32, 210 + k) - 0.5f) * 2.0f;
     float e = wobble + ragged;
     auto corner = [](float a, float b) { return std::pow(std::pow(a, 4.0f) + std::pow(b, 4.0f), 0.25f); };
@@ -412,7 +419,7 @@ static bool InMask(int k, float u, float v)
     case 5:                                                               // an island
     {
         float du = u - 0.5f, dv = v - 0.5f;
-        return std::sqrt(du * du + dv * dv) + 1.4f * e < 0.3f;
+        return std::sqrt(du * du + dv * dv) + 0.8f * e < 0.3f;
     }
     case 6: return corner(u, v) + e < 0.44f || corner(1.0f - u, 1.0f - v) + e < 0.44f; // two corners
     default:                                                              // a ragged patch
@@ -656,11 +663,14 @@ static void IconCorner(Image& img, const Place& at)
 
 static void IconRotate(Image& img, const Place& at)
 {
-    Shape arc = Arc(7.5f, 7.5f, 5.0f, -0.3f * kPi, 1.25f * kPi, 2.2f);
-    // Arrow head at the arc's end (angle 1.25 pi), pointing along the turn.
-    Shape head = Poly({{0.8f, 2.0f}, {7.0f, 1.6f}, {2.6f, 7.6f}});
-    Shape both = Union(arc, head);
-    Outlined(img, at, both, Rgb(90, 190, 255));
+    const float a0 = -0.3f * kPi, a1 = 1.2f * kPi, r = 5.0f;
+    // Arrow head at the arc's clockwise end, pointing along the turn.
+    Pt e = {7.5f + r * std::cos(a1), 7.5f + r * std::sin(a1)};
+    Pt tan = {-std::sin(a1), std::cos(a1)}, rad = {std::cos(a1), std::sin(a1)};
+    Shape head = Poly({{e.x + 3.4f * tan.x, e.y + 3.4f * tan.y},
+                       {e.x - 0.4f * tan.x + 3.0f * rad.x, e.y - 0.4f * tan.y + 3.0f * rad.y},
+                       {e.x - 0.4f * tan.x - 3.0f * rad.x, e.y - 0.4f * tan.y - 3.0f * rad.y}});
+    Outlined(img, at, Union(Arc(7.5f, 7.5f, r, a0, a1, 2.2f), head), Rgb(90, 190, 255));
 }
 
 static void IconMirror(Image& img, const Place& at, bool alongX)
