@@ -3,9 +3,11 @@
 
 #include <cmath>
 
+#include "app/cursor.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/render.h"
+#include "app/text.h"
 
 static const char* const CLASS_NAME = "Zan ZAVAZA";
 static const float FIELD_OF_VIEW = 0.7853982f;
@@ -106,7 +108,9 @@ void InitRenderStates()
 
 void InitObjects()
 {
+    InitFont();
     InitErrorLog();
+    InitCursor();
 }
 
 void RunMessageLoop(void (*pfnFrame)())
@@ -155,6 +159,8 @@ void Cleanup()
 
 void ReleaseDeviceObjects()
 {
+    DeleteFont();
+    ReleaseCursor();
 }
 
 int RunZan(HINSTANCE hInstance)
