@@ -1,15 +1,118 @@
-// The window procedure: messages into the shared input state.
+// The window procedure: messages into the shared input state, and the key table.
 #include "app/msgproc.h"
 
+#include "app/log.h"
 #include "app/render.h"
 
+// The mouse state: flags from button messages, position from the frame's poll.
 MouseData SMD = {};
-short m_siScreenMode = 0;
-bool m_bKeyDown = false;
+// Held-key state; every key-down sets it, the count returning to 0 clears it.
+KeyboardState m_KeyboardState = {};
+bool& m_bKeyDown = m_KeyboardState.bKeyDown;
+// Key-down messages minus key-up messages, auto-repeats included.
 int m_iKeysDown = 0;
+// The screen shown: the LOAD screen at start.
+short m_siScreenMode = 0;
+
+// Display switches, toggled by the key table.
+bool m_bWireframe = false;
+bool m_bShowMapGrid = false;
+bool m_bAutoScroll = false;
+bool m_bShowFilters = false;
+bool m_bShowRenderStates = false;
+bool m_bLight1 = false;
+bool m_bLighting = true;
+bool m_bToolPopup = false;
+
+// The tool popup's corner, set whenever Ctrl toggles it.
+int m_iPopupX = 0, m_iPopupY = 0;
+// Where the last drag-edit step ran, so a move to the same spot runs none.
+POINT m_ptLastDrag = {0, 0};
+
+// Ctrl: the popup opens at the pointer, shifted so the whole square stays on the screen.
+static void ToggleToolPopup()
+{
+    m_bToolPopup = !m_bToolPopup;
+    m_iPopupX = SMD.siX > 512 ? SMD.siX - 64 : SMD.siX;
+    m_iPopupY = SMD.siY > 384 ? SMD.siY - 64 : SMD.siY;
+}
+
+static void Escape()
+{
+    if (m_siScreenMode == 2)
+        PostQuitMessage(0);
+    else
+        m_siScreenMode = 2;
+}
+
+// Keys that act in every screen mode; returns false for a key that is not one of them.
+static bool AllModesKey(WPARAM key)
+{
+    switch (key)
+    {
+    case VK_CONTROL:
+        ToggleToolPopup();
+        return true;
+    case VK_ESCAPE:
+        Escape();
+        return true;
+    case VK_NUMPAD5:
+        m_bTraceLand = !m_bTraceLand;
+        m_bTrace = !m_bTrace;
+        return true;
+    }
+    return false;
+}
+
+// Keys that act only in the game screen.
+static void GameKey(WPARAM key)
+{
+    switch (key)
+    {
+    case 'C': m_bShowMapGrid = !m_bShowMapGrid; break;
+    case 'D': m_bShowRenderStates = !m_bShowRenderStates; break;
+    case 'F': m_bShowFilters = !m_bShowFilters; break;
+    case 'J': m_bLight1 = !m_bLight1; break;
+    case 'L': m_bLighting = !m_bLighting; break;
+    case 'M': m_bAutoScroll = !m_bAutoScroll; break;
+    case 'R': m_siScreenMode = 0; break;
+    case 'S':
+        m_siScreenMode = 1;
+        // The typed name takes no key until the next key-down.
+        m_bKeyDown = false;
+        break;
+    case 'W': m_bWireframe = !m_bWireframe; break;
+    }
+}
+
+static void KeyDown(WPARAM key)
+{
+    m_bKeyDown = true;
+    m_iKeysDown++;
+    if (!AllModesKey(key) && m_siScreenMode == 2)
+        GameKey(key);
+}
+
+static void KeyUp()
+{
+    m_iKeysDown--;
+    if (m_iKeysDown == 0)
+        m_bKeyDown = false;
+}
+
+// A drag step runs only when the polled pointer moved since the last one.
+static void MouseMove(POINT ptCursor)
+{
+    if (!SMD.bLeftDown)
+        return;
+    if (ptCursor.x == m_ptLastDrag.x && ptCursor.y == m_ptLastDrag.y)
+        return;
+    m_ptLastDrag = ptCursor;
+}
 
 LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    POINT ptCursor = {SMD.siX, SMD.siY};
     switch (msg)
     {
     case WM_DESTROY:
@@ -18,6 +121,33 @@ LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         Render();
         ValidateRect(hWnd, NULL);
+        break;
+    case WM_KEYDOWN:
+        KeyDown(wParam);
+        break;
+    case WM_KEYUP:
+        KeyUp();
+        break;
+    case WM_MOUSEMOVE:
+        MouseMove(ptCursor);
+        break;
+    case WM_LBUTTONDOWN:
+        SMD.bLeftUp = false;
+        SMD.bLeftDown = true;
+        SMD.bLeftClick = true;
+        break;
+    case WM_LBUTTONUP:
+        SMD.bLeftDown = false;
+        SMD.bLeftUp = true;
+        break;
+    case WM_RBUTTONDOWN:
+        SMD.bRightUp = false;
+        SMD.bRightDown = true;
+        SMD.bRightClick = true;
+        break;
+    case WM_RBUTTONUP:
+        SMD.bRightDown = false;
+        SMD.bRightUp = true;
         break;
     }
     return DefWindowProcA(hWnd, msg, wParam, lParam);

@@ -3,10 +3,13 @@
 
 #include <cmath>
 
+#include "app/camera.h"
 #include "app/cursor.h"
+#include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/render.h"
+#include "app/renderstates.h"
 #include "app/text.h"
 
 static const char* const CLASS_NAME = "Zan ZAVAZA";
@@ -85,6 +88,7 @@ HRESULT SetupProjection()
     float h = w * (float)rc.right / (float)rc.bottom;
     D3DXMatrixPerspectiveLH(&m_Projection, w, h, NEAR_PLANE, FAR_PLANE);
     m_pDevice->SetTransform(D3DTS_PROJECTION, &m_Projection);
+    SetViewMatrix();
 
     D3DXMATRIX matIden;
     D3DXMatrixIdentity(&matIden);
@@ -94,6 +98,7 @@ HRESULT SetupProjection()
 
 void InitRenderStates()
 {
+    FillRenderStateNames();
     m_bKeyDown = false;
     SMD.bLeftDown = false;
     SMD.bRightDown = false;
@@ -111,6 +116,7 @@ void InitObjects()
     InitFont();
     InitErrorLog();
     InitCursor();
+    InitCamera();
 }
 
 void RunMessageLoop(void (*pfnFrame)())
@@ -132,6 +138,7 @@ void RunMessageLoop(void (*pfnFrame)())
 void RunFrame()
 {
     UpdateCursorPosition();
+    ZANRun();
     Render();
 }
 
