@@ -41,9 +41,9 @@ show "$tex/settingsave.dds" 305x71 "$tmp/save.png"
 show "$tex/settingload.dds" 256x256 "$tmp/load.png"
 show "$tex/splash/warmemorial.dds" 1024x512 "$tmp/memorial.png"
 montage -label settingsave "$tmp/save.png" -label settingload "$tmp/load.png" \
-  -label warmemorial "$tmp/memorial.png" -tile 3x -geometry +3+3 -background '#333' -fill white "${label_font[@]}" \
+  -label warmemorial "$tmp/memorial.png" -tile 3x -mode concatenate -geometry +3+3 -background '#333' -fill white "${label_font[@]}" \
   "$tmp/panels.png"
 
 convert "$tmp/land.png" "$tmp/icons.png" "$tmp/panels.png" -background '#333' -gravity west \
-  -append "$out"
+  -append +repage "$out"
 echo "contactsheet: wrote $out"

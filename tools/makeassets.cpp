@@ -772,7 +772,7 @@ static void WritePalette(const fs::path& path, bool bCave)
         float left = 5.0f + 19.0f * c, top = 5.0f + 21.0f * r;
         bool active = !bCave || kCaveIcon[tool] >= 0;
         Col well = active ? (bCave ? Rgb(96, 70, 40) : Rgb(54, 62, 80)) : Rgb(30, 30, 34);
-        Fill(img, Place{}, Box(left, top, left + 14.0f, top + (r == 2 ? 13.0f : 15.0f), 2.0f), well);
+        Fill(img, Place{}, Box(left, top, left + 14.0f, top + (r == 2 ? 13.0f : 14.0f), 2.0f), well);
         Place at{left + 1.0f, top + 1.0f, 12.0f / 16.0f};
         int icon = bCave && kCaveIcon[tool] >= 0 ? kCaveIcon[tool] : tool;
         Image cell(64, 64);
