@@ -1,4 +1,12 @@
 // The frame renderer.
 #pragma once
 
+#include <windows.h>
+
+extern int m_iTilesShown;   // land tiles drawn this frame; shown, then 0 again
+
+// Draws one whole frame and presents it; clears the frame's click flags.
 void Render();
+
+// The float's 32 bits unchanged, for the float render states (fog).
+DWORD FloatToDword(float f);

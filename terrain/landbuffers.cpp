@@ -1,0 +1,378 @@
+// Land vertex buffers: the map's corner normals and the geometry of every visible land tile,
+// sorted into one buffer per land batch, with the grid and normal lines beside them.
+#include "terrain/landbuffers.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/log.h"
+#include "app/startup.h"
+#include "terrain/mapdata.h"
+#include "terrain/view.h"
+
+LPDIRECT3DVERTEXBUFFER9 m_pLandRowVB[20][150];   // batch buffers; rebuilt by every build
+LPDIRECT3DVERTEXBUFFER9 m_pGridVB = NULL;        // grid lines; contents written only with bGrid
+LPDIRECT3DVERTEXBUFFER9 m_pNormalVB = NULL;      // one normal line per visible land tile
+
+static const DWORD LINE_RED = 0x00FF0000;        // debug lines carry alpha 0
+static const float GRID_LIFT = 0.01f;            // grid lines sit just above the land
+
+// One corner of a tile as the build writes it.
+struct TileCorner
+{
+    float x, y, z;
+    D3DXVECTOR3 vNormal;
+};
+
+static const int BATCH_TYPES = 16;              // base types 0 to 15 ...
+static const int BATCH_SLOTS = 113;              // ... by alpha slots 0 to 112
+
+static int iXPos[BATCH_TYPES][BATCH_SLOTS];      // next free tile slot per batch, per build
+
+static float CornerHeight(int x, int z)
+{
+    // A map with a height scale of 0 would put every corner at infinity: draw it flat.
+    float fScale = (float)m_MapData.siHeightScale;
+    if (fScale == 0.0f)
+        return 0.0f;
+    return (float)m_MapData.siHeight[x][z] / fScale;
+}
+
+static void ReleaseBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB)
+{
+    if (*ppVB != NULL)
+        (*ppVB)->Release();
+    *ppVB = NULL;
+}
+
+static void TraceLand(const char* text)
+{
+    if (m_bTraceLand)
+        LogError(text);
+}
+
+static void TraceLandInt(int iValue)
+{
+    if (!m_bTraceLand)
+        return;
+    char str[16];
+    snprintf(str, sizeof(str), "%d", iValue);
+    LogError(str);
+}
+
+void CalculateVertexNormal(int x, int z)
+{
+    float h = CornerHeight(x, z);
+    float dN = h - CornerHeight(x, NextTileZ(z));
+    float dE = h - CornerHeight(NextTileX(x), z);
+    float dS = h - CornerHeight(x, PrevTileZ(z));
+    float dW = h - CornerHeight(PrevTileX(x), z);
+
+    float a = dE - dW;
+    float la = (float)sqrt(a * a + 1.0);
+    float b = dN - dS;
+    float lb = (float)sqrt(b * b + 1.0);
+    D3DXVECTOR3 vN(a / (la + lb), 1.0f, b / (la + lb));
+    D3DXVec3Normalize(&m_MapData.vNormal[x][z], &vN);
+}
+
+static void OrientRecord(TileTexCoords* pRec, bool bFlipX, bool bFlipZ, short siRotation)
+{
+    if (bFlipX)
+        FlipUVX(pRec);
+    if (bFlipZ)
+        FlipUVZ(pRec);
+    switch (siRotation)
+    {
+    case 1: RotateUV90(pRec); break;
+    case 2: RotateUV180(pRec); break;
+    case 3: RotateUV270(pRec); break;
+    default: break;
+    }
+}
+
+// The tile's two layers as drawn: flips, then rotation; the alpha record with its halves
+// exchanged, so that its pairs line up with the base record's corners.
+static void OrientedTileRecords(int x, int z, TileTexCoords* pB, TileTexCoords* pA)
+{
+    *pB = m_BaseTexCoords[x][z];
+    const TileTexCoords& alpha = m_AlphaTexCoords[x][z];
+    for (int i = 0; i < 4; i++)
+    {
+        pA->fUV[i] = alpha.fUV[i + 4];
+        pA->fUV[i + 4] = alpha.fUV[i];
+    }
+    OrientRecord(pB, m_MapData.bBaseFlipX[x][z], m_MapData.bBaseFlipZ[x][z],
+                 m_MapData.siBaseRotation[x][z]);
+    OrientRecord(pA, m_MapData.bAlphaFlipX[x][z], m_MapData.bAlphaFlipZ[x][z],
+                 m_MapData.siAlphaRotation[x][z]);
+}
+
+static TileCorner MakeCorner(int gx, int gz, float fX, float fZ)
+{
+    TileCorner c;
+    c.x = fX;
+    c.y = CornerHeight(gx, gz);
+    c.z = fZ;
+    c.vNormal = m_MapData.vNormal[gx][gz];
+    return c;
+}
+
+static LandVertex MakeVertex(const TileCorner& c, const TileTexCoords& B, const TileTexCoords& A,
+                             int iPair)
+{
+    LandVertex v;
+    v.x = c.x;
+    v.y = c.y;
+    v.z = c.z;
+    v.nx = c.vNormal.x;
+    v.ny = c.vNormal.y;
+    v.nz = c.vNormal.z;
+    v.fBaseU = B.fUV[iPair * 2];
+    v.fBaseV = B.fUV[iPair * 2 + 1];
+    v.fAlphaU = A.fUV[iPair * 2];
+    v.fAlphaV = A.fUV[iPair * 2 + 1];
+    return v;
+}
+
+static LineVertex MakeLine(float x, float y, float z)
+{
+    LineVertex v = {x, y, z, LINE_RED};
+    return v;
+}
+
+// Every buffer released and made again at the current counts.
+static void CreateBuffers()
+{
+    for (int t = 0; t < BATCH_TYPES; t++)
+    {
+        for (int s = 0; s < BATCH_SLOTS; s++)
+        {
+            ReleaseBuffer(&m_pLandRowVB[t][s]);
+            iXPos[t][s] = 0;
+            if (m_iLandRowCount[t][s] <= 0)
+                continue;
+            TraceLand("m_pLandRowVB[x][z]");
+            if (FAILED(m_pDevice->CreateVertexBuffer(m_iLandRowCount[t][s] * 6 * sizeof(LandVertex),
+                                                     0, D3DFVF_LANDVERTEX, D3DPOOL_SYSTEMMEM,
+                                                     &m_pLandRowVB[t][s], NULL)))
+            {
+                m_pLandRowVB[t][s] = NULL;
+                LogError("failed to create m_pLandRowVB");
+            }
+        }
+    }
+
+    // A zero-length buffer is refused by the device: with no visible land there are no lines.
+    ReleaseBuffer(&m_pGridVB);
+    TraceLand("m_pGridVB");
+    if (m_iNumDisplayableTiles > 0 &&
+        FAILED(m_pDevice->CreateVertexBuffer(m_iNumDisplayableTiles * 4 * sizeof(LineVertex), 0,
+                                             D3DFVF_LINEVERTEX, D3DPOOL_SYSTEMMEM, &m_pGridVB,
+                                             NULL)))
+    {
+        m_pGridVB = NULL;
+        LogError("failed to create m_pGridVB");
+    }
+
+    ReleaseBuffer(&m_pNormalVB);
+    TraceLand("m_pNormalVB");
+    if (m_iNumDisplayableTiles > 0 &&
+        FAILED(m_pDevice->CreateVertexBuffer(m_iNumDisplayableTiles * 2 * sizeof(LineVertex), 0,
+                                             D3DFVF_LINEVERTEX, D3DPOOL_SYSTEMMEM, &m_pNormalVB,
+                                             NULL)))
+    {
+        m_pNormalVB = NULL;
+        LogError("failed to create m_pNormalVB");
+    }
+}
+
+static LineVertex* LockLines(LPDIRECT3DVERTEXBUFFER9 pVB)
+{
+    void* pData = NULL;
+    if (pVB == NULL || FAILED(pVB->Lock(0, 0, &pData, 0)))
+        return NULL;
+    return (LineVertex*)pData;
+}
+
+static void UnlockLines(LPDIRECT3DVERTEXBUFFER9 pVB, LineVertex* pLines)
+{
+    if (pLines != NULL)
+        pVB->Unlock();
+}
+
+// The vertices of the batch's next tile slot, or null when the batch cannot take the tile.
+static LandVertex* NextTileSlot(int t, int s, bool* pbOverCount)
+{
+    if (t < 0 || t >= BATCH_TYPES || s < 0 || s >= BATCH_SLOTS || m_pLandRowVB[t][s] == NULL)
+        return NULL;
+    if (iXPos[t][s] >= m_iLandRowCount[t][s])
+    {
+        *pbOverCount = true;
+        return NULL;
+    }
+    void* pData = NULL;
+    if (FAILED(m_pLandRowVB[t][s]->Lock(0, 0, &pData, 0)))
+    {
+        LogError("failed to lock m_pLandRowVB");
+        return NULL;
+    }
+    return (LandVertex*)pData + iXPos[t][s] * 6;
+}
+
+static void TraceCorners(const TileCorner& bl, const TileCorner& tl, const TileCorner& tr,
+                         const TileCorner& br, int t, int s)
+{
+    const TileCorner* corners[4] = {&bl, &tl, &tr, &br};
+    for (const TileCorner* c : corners)
+    {
+        TraceLandInt((int)c->x);
+        TraceLandInt((int)c->y);
+        TraceLandInt((int)c->z);
+    }
+    TraceLandInt(t);
+    TraceLandInt(s);
+    TraceLandInt(iXPos[t][s]);
+    TraceLandInt(m_iLandRowCount[t][s]);
+}
+
+// The tile's two triangles, split along TR-BL, or along TL-BR when flipped.
+static void WriteTileTriangles(LandVertex* pV, bool bFlip, const LandVertex& tl,
+                               const LandVertex& tr, const LandVertex& bl, const LandVertex& br)
+{
+    if (!bFlip)
+    {
+        pV[0] = tl;
+        pV[1] = tr;
+        pV[2] = bl;
+        pV[3] = bl;
+        pV[4] = tr;
+        pV[5] = br;
+    }
+    else
+    {
+        pV[0] = tl;
+        pV[1] = br;
+        pV[2] = bl;
+        pV[3] = tl;
+        pV[4] = tr;
+        pV[5] = br;
+    }
+}
+
+static void TraceTriangles(bool bFlip)
+{
+    if (bFlip)
+    {
+        TraceLand("flip");
+    }
+    else
+    {
+        TraceLand("no flip bl");
+        TraceLand("no flip tr");
+        TraceLand("no flip bl2");
+        TraceLand("no flip br");
+        TraceLand("no flip tr2");
+    }
+    TraceLand("end flip");
+}
+
+// One visible land tile; n is its number in build order. False for a tile that belongs to
+// no batch (texture numbers outside the tables), which takes no number.
+static bool BuildTile(int x, int z, int n, LineVertex* pNormals, LineVertex* pGrid,
+                      bool* pbOverCount)
+{
+    int t, s;
+    if (!GetTileBatch(x, z, &t, &s))
+        return false;
+
+    TileTexCoords B, A;
+    OrientedTileRecords(x, z, &B, &A);
+    LandVertex* pSlot = NextTileSlot(t, s, pbOverCount);
+
+    int xn = NextTileX(x), zn = NextTileZ(z);
+    float fX = (float)(x + m_iWrapOffsetX[x]);
+    float fZ = (float)(z + m_iWrapOffsetZ[z]);
+    TileCorner tl = MakeCorner(x, zn, fX, fZ + 1.0f);
+    TileCorner tr = MakeCorner(xn, zn, fX + 1.0f, fZ + 1.0f);
+    TileCorner bl = MakeCorner(x, z, fX, fZ);
+    TileCorner br = MakeCorner(xn, z, fX + 1.0f, fZ);
+
+    // Counts older than the map would run the line buffers past their end.
+    bool bLinesFit = n < m_iNumDisplayableTiles;
+    if (pNormals != NULL && bLinesFit)
+    {
+        const D3DXVECTOR3& vN = m_MapData.vNormal[x][z];
+        pNormals[2 * n] = MakeLine(bl.x, bl.y, bl.z);
+        pNormals[2 * n + 1] = MakeLine(bl.x + vN.x, bl.y + vN.y, bl.z + vN.z);
+    }
+    if (bGrid)
+    {
+        TraceLand("bGrid");
+        if (pGrid != NULL && bLinesFit)
+        {
+            pGrid[4 * n] = MakeLine(tl.x, tl.y + GRID_LIFT, tl.z);
+            pGrid[4 * n + 1] = MakeLine(tr.x, tr.y + GRID_LIFT, tr.z);
+            pGrid[4 * n + 2] = MakeLine(bl.x, bl.y + GRID_LIFT, bl.z);
+            pGrid[4 * n + 3] = MakeLine(tl.x, tl.y + GRID_LIFT, tl.z);
+        }
+    }
+    if (!bLinesFit)
+        *pbOverCount = true;
+
+    bool bFlip = m_MapData.bTriangleFlip[x][z];
+    if (!bFlip)
+    {
+        TraceLand("no flip");
+        TraceCorners(bl, tl, tr, br, t, s);
+    }
+    TraceTriangles(bFlip);
+    if (pSlot == NULL)
+        return true;
+    WriteTileTriangles(pSlot, bFlip, MakeVertex(tl, B, A, 0), MakeVertex(tr, B, A, 1),
+                       MakeVertex(bl, B, A, 2), MakeVertex(br, B, A, 3));
+    iXPos[t][s]++;
+    m_pLandRowVB[t][s]->Unlock();
+    return true;
+}
+
+void LoadLandBuffer()
+{
+    if (m_pDevice == NULL)
+        return;
+    CreateBuffers();
+
+    TraceLand("m_pNormalVB->Lock");
+    LineVertex* pNormals = LockLines(m_pNormalVB);
+    TraceLand("m_pGridVB->Lock");
+    LineVertex* pGrid = LockLines(m_pGridVB);
+
+    int n = 0;
+    bool bOverCount = false;
+    for (int z = 0; z < MAP_SIZE; z++)
+    {
+        for (int x = 0; x < MAP_SIZE; x++)
+        {
+            CalculateVertexNormal(x, z);
+            if (!IsTileDisplayable(x, z) || m_MapData.siTileType[x][z] == 1)
+                continue;
+            if (BuildTile(x, z, n, pNormals, pGrid, &bOverCount))
+                n++;
+        }
+    }
+
+    UnlockLines(m_pGridVB, pGrid);
+    UnlockLines(m_pNormalVB, pNormals);
+    if (bOverCount)
+        LogError("LoadLandBuffer: more visible tiles than counted; the extra tiles are left out");
+    TraceLand("Finished LoadLandBuffer");
+}
+
+void ReleaseLandBuffers()
+{
+    for (int t = 0; t < 20; t++)
+        for (int s = 0; s < 150; s++)
+            ReleaseBuffer(&m_pLandRowVB[t][s]);
+    ReleaseBuffer(&m_pGridVB);
+    ReleaseBuffer(&m_pNormalVB);
+}

@@ -1,0 +1,39 @@
+// The mini map in the top left corner (one pixel per tile corner, shaded by height or
+// coloured by base texture, with a red cross at the camera) and the land's debug overlays:
+// grid lines, normal lines and the hilite quad.
+#pragma once
+
+#include <d3d9.h>
+
+// A pre-transformed coloured vertex.
+struct ColorScreenVertex
+{
+    float x, y, z, rhw;
+    DWORD dwColour;
+};
+static_assert(sizeof(ColorScreenVertex) == 20, "ColorScreenVertex is 20 bytes");
+const DWORD D3DFVF_COLORSCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;   // 0x44
+
+// A pre-transformed textured vertex.
+struct TexScreenVertex
+{
+    float x, y, z, rhw;
+    float u, v;
+};
+static_assert(sizeof(TexScreenVertex) == 24, "TexScreenVertex is 24 bytes");
+const DWORD D3DFVF_TEXSCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_TEX1;   // 0x104
+
+extern LPDIRECT3DVERTEXBUFFER9 m_pMiniMap;     // 10,000 height points, then the camera cross
+extern LPDIRECT3DVERTEXBUFFER9 m_pMMTex[16];   // texture-mode points per base type
+extern int m_iMMTexCount[16];                  // points in each m_pMMTex of the last build
+extern LPDIRECT3DVERTEXBUFFER9 m_pTileVB;      // the hilite quad
+
+// Rebuilds the mini map in the mode m_bMMTex names, and the camera cross.
+void GenerateHeightMap();
+// Places the hilite quad over tile (x, z).
+void SetHiliteTile(int x, int z);
+// Grid, normals, hilite quad, mini map and camera cross; inside the frame's scene.
+void RenderLandOverlays();
+
+// Releases the mini map buffers and the hilite quad; harmless when never made.
+void ReleaseMiniMap();
