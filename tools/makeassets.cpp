@@ -178,8 +178,8 @@ static Cell Cellular(float u, float v, int cells, uint32_t seed)
     float x = u * cells, y = v * cells;
     int cx = (int)std::floor(x), cy = (int)std::floor(y);
     Cell r = {9.0f, 9.0f, 0.0f, 0.0f, 0.0f};
-    for (int j = -1; j <= 1; j++)
-        for (int i = -1; i <= 1; i++)
+    for (int j = -2; j <= 2; j++) // two rings: the second nearest point can lie that far
+        for (int i = -2; i <= 2; i++)
         {
             int gx = Wrap(cx + i, cells), gy = Wrap(cy + j, cells);
             float px = cx + i + 0.1f + 0.8f * Hash01(gx, gy, seed);
@@ -226,7 +226,7 @@ static Col Cliff(float u, float v)
     Col c = Mix(Rgb(84, 70, 58), Rgb(150, 128, 104), band);
     float edge = layer - std::floor(layer);
     c = c * (0.75f + 0.35f * Smooth(0.0f, 0.25f, edge)); // shadow under each ledge
-    Cell cell = Cellular(u, v * 0.5f + 0.5f * v, 6, 23);
+    Cell cell = Cellular(u, v, 6, 23);
     float crack = 1.0f - Smooth(0.0f, 0.06f, cell.f2 - cell.f1);
     c = c * (1.0f - 0.45f * crack * Smooth(0.3f, 0.6f, Fbm(u, v, 4, 2, 24)));
     return c * (0.85f + 0.3f * Fbm(u, v, 16, 3, 25));
@@ -306,7 +306,7 @@ static Col Grass(float u, float v)
     float n = Fbm(u, v, 4, 4, 91);
     Col c = Mix(Rgb(58, 96, 32), Rgb(104, 146, 52), n);
     c = Mix(c, Rgb(130, 140, 60), 0.3f * Smooth(0.6f, 0.8f, Fbm(u, v, 3, 2, 92)));
-    float blade = ValueNoise(u, v * 0.25f + u * 0.0f, 64, 93); // fine streaks of blades
+    float blade = ValueNoise(u, v, 64, 93);
     float tuft = ValueNoise(u, v, 48, 94);
     return c * (0.82f + 0.22f * blade + 0.12f * tuft);
 }
@@ -582,8 +582,7 @@ struct Place
 
 static void Fill(Image& img, const Place& at, const Shape& shape, Col c, float alpha = 1.0f)
 {
-    // Only the pixels that the shape can reach: the shape's box is not known, so test a
-    // coarse bound first by the distance at the pixel centre.
+    // A pixel whose centre lies more than a pixel outside the shape has no sample inside it.
     for (int y = 0; y < img.h; y++)
         for (int x = 0; x < img.w; x++)
         {
