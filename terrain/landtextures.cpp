@@ -1,0 +1,116 @@
+// The land textures: texture numbering, the alpha slot tables, the blank map and the loading
+// of the 129 land textures.
+#include "terrain/landtextures.h"
+
+#include <cstdio>
+#include <d3dx9.h>
+
+#include "app/log.h"
+#include "app/startup.h"
+#include "terrain/mapdata.h"
+#include "terrain/view.h"
+
+// Loaded at start-up by LoadLandTextures, released by CloseMapData.
+LPDIRECT3DTEXTURE9 m_pLandTexture[130];
+// Built once by BuildAlphaSlotTables; the entries of base numbers keep 0.
+int m_iConvertedAlpha[150];
+int m_iOriginalAlpha[150];
+
+static const float BLANK_UV[8] = {0.07f, 0.07f, 0.93f, 0.07f, 0.07f, 0.93f, 0.93f, 0.93f};
+
+static bool IsBaseNumber(int n)
+{
+    return n % (m_iNumAlphaVariants + 1) == 0 &&
+           n != m_iNumTextureTypes * (m_iNumAlphaVariants + 1);
+}
+
+void BuildAlphaSlotTables()
+{
+    int iSlot = 0;
+    for (int n = 0; n < NUM_LAND_TEXTURES; n++)
+        if (!IsBaseNumber(n))
+        {
+            m_iConvertedAlpha[n] = iSlot;
+            m_iOriginalAlpha[iSlot] = n;
+            iSlot++;
+        }
+
+    for (int i = 0; i < NUM_LAND_TEXTURES; i++)
+    {
+        char cLine[96];
+        snprintf(cLine, sizeof(cLine), "%d <--converted original--> %d z --> %d",
+                 m_iConvertedAlpha[i], m_iOriginalAlpha[i], i);
+        LogError(cLine);
+    }
+}
+
+void LandTextureFileName(int n, char* pBuffer, int iSize)
+{
+    snprintf(pBuffer, iSize, "textures\\rode\\alpha\\lnd%02d.dds", n);
+}
+
+static void WriteBlankTile(int x, int z)
+{
+    MapData& md = m_MapData;
+    md.siHeight[x][z] = 0;
+    md.siTileType[x][z] = 0;
+    md.siCaveNumber[x][z] = 0;
+    md.siBaseTexture[x][z] = 64;
+    md.siBaseRotation[x][z] = 0;
+    md.bBaseFlipX[x][z] = false;
+    md.bBaseFlipZ[x][z] = false;
+    md.bTriangleFlip[x][z] = false;
+    md.siAlphaTexture[x][z] = (short)(m_iNumTextureTypes * (m_iNumAlphaVariants + 1));
+    md.siAlphaRotation[x][z] = 0;
+    md.bAlphaFlipX[x][z] = false;
+    md.bAlphaFlipZ[x][z] = false;
+    for (int i = 0; i < 8; i++)
+    {
+        m_BaseTexCoords[x][z].fUV[i] = BLANK_UV[i];
+        m_AlphaTexCoords[x][z].fUV[i] = BLANK_UV[i];
+    }
+}
+
+// Height scale and normals are left as they are.
+static void WriteBlankMap()
+{
+    for (int i = 0; i < MAP_SIZE; i++)
+    {
+        m_iWrapOffsetX[i] = 0;
+        m_iWrapOffsetZ[i] = 0;
+    }
+    for (int z = 0; z < MAP_SIZE; z++)
+        for (int x = 0; x < MAP_SIZE; x++)
+            WriteBlankTile(x, z);
+}
+
+static void LoadLandTexture(int n)
+{
+    char cName[64];
+    LandTextureFileName(n, cName, sizeof(cName));
+    LogError(cName);
+    // A second start-up must not leak the first one's texture.
+    if (m_pLandTexture[n] != NULL)
+    {
+        m_pLandTexture[n]->Release();
+        m_pLandTexture[n] = NULL;
+    }
+    // Opaque black becomes transparent: that is what lets an alpha texture show its base.
+    if (FAILED(D3DXCreateTextureFromFileExA(m_pDevice, cName, D3DX_DEFAULT, D3DX_DEFAULT,
+                                            D3DX_DEFAULT, 0, D3DFMT_DXT1, D3DPOOL_MANAGED,
+                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
+                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
+                                            0xFF000000, NULL, NULL, &m_pLandTexture[n])))
+    {
+        m_pLandTexture[n] = NULL;
+        LogError("failed to load texture");
+    }
+}
+
+void LoadLandTextures()
+{
+    WriteBlankMap();
+    for (int n = 0; n < NUM_LAND_TEXTURES; n++)
+        LoadLandTexture(n);
+    CalculateScreenPosition();
+}
