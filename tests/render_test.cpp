@@ -1,0 +1,373 @@
+// Whole frames of the blank map, the land passes' device states, and the pointer rule.
+#include "support/devicefixture.h"
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/cursor.h"
+#include "app/frame.h"
+#include "app/log.h"
+#include "app/msgproc.h"
+#include "app/render.h"
+#include "app/startup.h"
+#include "app/text.h"
+#include "terrain/landbuffers.h"
+#include "terrain/landpasses.h"
+#include "terrain/landtextures.h"
+#include "terrain/mapdata.h"
+#include "terrain/view.h"
+
+static int Brightness(DWORD c)
+{
+    return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF);
+}
+
+static bool IsLit(DWORD c)
+{
+    return Brightness(c) > 12;
+}
+
+static bool IsYellow(DWORD c)
+{
+    int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    return r > 150 && g > 150 && b < 80;
+}
+
+// Mean brightness of a band of rows.
+static double BandBrightness(const std::vector<DWORD>& px, int w, int y0, int y1)
+{
+    double dSum = 0.0;
+    for (int y = y0; y < y1; y++)
+        for (int x = 0; x < w; x++)
+            dSum += Brightness(px[y * w + x]);
+    return dSum / ((y1 - y0) * w);
+}
+
+class Frame : public DeviceTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        DeviceTest::SetUpTestSuite();
+        InitFont();
+        InitCursor();
+        InitCamera();
+        InitMapData();
+        LoadLandTextures();
+    }
+
+    void SetUp() override
+    {
+        m_siScreenMode = 2;
+        m_bWireframe = false;
+        m_bLight1 = false;
+        m_bLighting = true;
+        m_bShowMapGrid = false;
+        m_bBaseTextures = true;
+        m_bAlphaTextures = true;
+        bGrid = false;
+        m_bBasePass = true;
+        MovePointer(500, 400);
+        UpdateCursorPosition();
+    }
+
+    void TearDown() override
+    {
+        InitCamera();
+        for (int x = 0; x < MAP_SIZE; x++)
+            for (int z = 0; z < MAP_SIZE; z++)
+                m_MapData.siAlphaTexture[x][z] = 128;
+        CalculateScreenPosition();
+    }
+
+    // One frame through Render. The frame is drawn into a target of our own, which keeps it
+    // after the present, while the present shows the untouched back buffer.
+    static std::vector<DWORD> RenderFrame(int* piWidth, int* piHeight)
+    {
+        IDirect3DSurface9* pBack = NULL;
+        m_pDevice->GetRenderTarget(0, &pBack);
+        D3DSURFACE_DESC desc;
+        pBack->GetDesc(&desc);
+        IDirect3DSurface9* pTarget = NULL;
+        IDirect3DSurface9* pCopy = NULL;
+        std::vector<DWORD> pixels;
+        if (SUCCEEDED(m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format,
+                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &pTarget,
+                                                    NULL)) &&
+            SUCCEEDED(m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                             D3DPOOL_SYSTEMMEM, &pCopy, NULL)))
+        {
+            m_pDevice->SetRenderTarget(0, pTarget);
+            Render();
+            m_pDevice->SetRenderTarget(0, pBack);
+            D3DLOCKED_RECT lr;
+            if (SUCCEEDED(m_pDevice->GetRenderTargetData(pTarget, pCopy)) &&
+                SUCCEEDED(pCopy->LockRect(&lr, NULL, D3DLOCK_READONLY)))
+            {
+                pixels.resize(desc.Width * desc.Height);
+                for (UINT y = 0; y < desc.Height; y++)
+                    memcpy(&pixels[y * desc.Width], (const BYTE*)lr.pBits + y * lr.Pitch,
+                           desc.Width * 4);
+                pCopy->UnlockRect();
+                *piWidth = (int)desc.Width;
+                *piHeight = (int)desc.Height;
+            }
+        }
+        if (pCopy)
+            pCopy->Release();
+        if (pTarget)
+            pTarget->Release();
+        pBack->Release();
+        return pixels;
+    }
+};
+
+TEST_F(Frame, BlankMapIsLitLandThatFadesIntoTheFogTowardTheHorizon)
+{
+    // Raise the view so that the far land lies in the fog.
+    m_fFrameTime = 0.01f;
+    SteerCamera(CAMKEY_INSERT);
+    CalculateScreenPosition();
+    int w = 0, h = 0;
+    std::vector<DWORD> px = RenderFrame(&w, &h);
+    ASSERT_EQ(h, 768);
+
+    EXPECT_EQ(CountPixels(px, w, 0, h - 200, w, h, IsLit), w * 200);
+    double dNear = BandBrightness(px, w, h - 100, h);
+    double dFar = BandBrightness(px, w, 330, 340);
+    EXPECT_GT(dNear, 20.0);
+    EXPECT_GT(dFar, 0.5);             // land, ...
+    EXPECT_LT(dFar, dNear / 3.0);     // ... but deep in the fog
+    EXPECT_LT(BandBrightness(px, w, 400, 410), BandBrightness(px, w, 500, 510));
+}
+
+TEST_F(Frame, CountersAndMiniMapAreDrawnOverTheLand)
+{
+    int w = 0, h = 0;
+    std::vector<DWORD> px = RenderFrame(&w, &h);
+    ASSERT_FALSE(px.empty());
+    EXPECT_GT(CountPixels(px, w, 500, 0, 660, 16, IsYellow), 50);    // "Tiles Displayed" n
+    EXPECT_GT(CountPixels(px, w, 700, 0, 780, 16, IsYellow), 20);    // "FPS" n
+    EXPECT_GT(CountPixels(px, w, 620, 18, 660, 36, IsYellow), 5);    // the batch count
+    EXPECT_GT(CountPixels(px, w, 0, 100, 100, 118, IsYellow), 20);   // pointer x and y
+    // The blank map's mini map is black, with the red cross at the camera (40, 30).
+    EXPECT_EQ(px[69 * w + 40] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(CountPixels(px, w, 0, 0, 100, 60, IsLit), 0);
+    EXPECT_EQ(m_iTilesShown, 0);
+
+    m_bShowMapGrid = true;
+    std::vector<DWORD> withMap = RenderFrame(&w, &h);
+    EXPECT_GT(CountPixels(withMap, w, 10, 120, 700, 500, IsYellow),
+              CountPixels(px, w, 10, 120, 700, 500, IsYellow) + 5000);
+}
+
+TEST_F(Frame, WireframeDrawsOnlyTheLandAsLines)
+{
+    int w = 0, h = 0;
+    std::vector<DWORD> solid = RenderFrame(&w, &h);
+    m_bWireframe = true;
+    std::vector<DWORD> wire = RenderFrame(&w, &h);
+    ASSERT_FALSE(wire.empty());
+
+    int iSolidLand = CountPixels(solid, w, 0, 400, w, h, IsLit);
+    int iWireLand = CountPixels(wire, w, 0, 400, w, h, IsLit);
+    EXPECT_LT(iWireLand, iSolidLand / 3);
+    EXPECT_GT(iWireLand, 0);
+    // The text after the land is solid.
+    EXPECT_EQ(CountPixels(wire, w, 500, 0, 780, 36, IsYellow),
+              CountPixels(solid, w, 500, 0, 780, 36, IsYellow));
+    DWORD dwFill = 0;
+    m_pDevice->GetRenderState(D3DRS_FILLMODE, &dwFill);
+    EXPECT_EQ(dwFill, (DWORD)D3DFILL_SOLID);
+}
+
+TEST_F(Frame, AlphaTexturesCutOutOverTheBase)
+{
+    // Every tile gets type 1's first alpha texture: its keyed texels show the base through.
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+            m_MapData.siAlphaTexture[x][z] = 9;
+    CalculateScreenPosition();
+    int w = 0, h = 0;
+    std::vector<DWORD> withAlpha = RenderFrame(&w, &h);
+    m_bAlphaTextures = false;
+    std::vector<DWORD> baseOnly = RenderFrame(&w, &h);
+    ASSERT_FALSE(baseOnly.empty());
+
+    int iChanged = 0, iTotal = 0;
+    for (int y = 500; y < h; y++)
+        for (int x = 0; x < w; x++, iTotal++)
+            iChanged += withAlpha[y * w + x] != baseOnly[y * w + x];
+    EXPECT_GT(iChanged, iTotal / 10);
+    EXPECT_LT(iChanged, iTotal * 9 / 10);
+}
+
+TEST_F(Frame, LightOneFollowsItsSwitchInTheSameFrame)
+{
+    int w = 0, h = 0;
+    std::vector<DWORD> dark = RenderFrame(&w, &h);
+    m_bLight1 = true;
+    std::vector<DWORD> lit = RenderFrame(&w, &h);
+    BOOL bOn = FALSE;
+    m_pDevice->GetLightEnable(1, &bOn);
+    EXPECT_TRUE(bOn);
+    EXPECT_GT(BandBrightness(lit, w, 600, 700), BandBrightness(dark, w, 600, 700) + 10.0);
+
+    m_bLight1 = false;
+    Render();
+    m_pDevice->GetLightEnable(1, &bOn);
+    EXPECT_FALSE(bOn);
+    m_pDevice->GetLightEnable(2, &bOn);
+    EXPECT_TRUE(bOn);
+}
+
+TEST_F(Frame, FailuresStillEndTheFrameOrLeaveItAlone)
+{
+    // A scene that cannot begin is skipped, but the click still ends with the frame.
+    m_pDevice->BeginScene();
+    SMD.bLeftClick = true;
+    SMD.bRightClick = true;
+    Render();
+    m_pDevice->EndScene();
+    EXPECT_FALSE(SMD.bLeftClick);
+    EXPECT_FALSE(SMD.bRightClick);
+
+    // Without a device nothing happens but the log line.
+    InitErrorLog();
+    LPDIRECT3DDEVICE9 pDevice = m_pDevice;
+    m_pDevice = NULL;
+    SMD.bLeftClick = true;
+    Render();
+    m_pDevice = pDevice;
+    EXPECT_TRUE(SMD.bLeftClick);
+    std::ifstream in("ZANerrors.log");
+    std::string line;
+    std::getline(in, line);
+    std::getline(in, line);
+    EXPECT_EQ(line.substr(0, 23), "No device to render to ");
+}
+
+class LandPasses : public Frame
+{
+protected:
+    // Base and alpha pass of one batch, as the renderer runs them.
+    static void DrawBatch(int t, int s)
+    {
+        m_pDevice->BeginScene();
+        SetLandBaseStates();
+        RenderLandRow(t, s, GetLandRowTileCount(t, s));
+        SetLandAlphaStates();
+        RenderLandRow(t, s, GetLandRowTileCount(t, s));
+        m_pDevice->EndScene();
+    }
+
+    static DWORD RenderState(D3DRENDERSTATETYPE state)
+    {
+        DWORD dw = 0;
+        m_pDevice->GetRenderState(state, &dw);
+        return dw;
+    }
+
+    static IDirect3DBaseTexture9* StageTexture()
+    {
+        IDirect3DBaseTexture9* pTexture = NULL;
+        m_pDevice->GetTexture(0, &pTexture);
+        if (pTexture)
+            pTexture->Release();
+        return pTexture;
+    }
+};
+
+TEST_F(LandPasses, AlphaTestStaysOnAfterAnAlphaPassThatDrewNothing)
+{
+    ASSERT_GT(GetLandRowTileCount(8, 112), 0);
+    DrawBatch(8, 112);   // no alpha texture
+    EXPECT_EQ(RenderState(D3DRS_ALPHATESTENABLE), (DWORD)TRUE);
+    EXPECT_EQ(StageTexture(), m_pLandTexture[64]);
+    EXPECT_TRUE(m_bBasePass);
+
+    // An alpha pass that draws switches the test off again.
+    m_MapData.siAlphaTexture[40][50] = 9;
+    CountTilesForTexture();
+    LoadLandBuffer();
+    ASSERT_EQ(GetLandRowTileCount(8, 7), 1);
+    DrawBatch(8, 7);
+    EXPECT_EQ(RenderState(D3DRS_ALPHATESTENABLE), (DWORD)FALSE);
+    EXPECT_EQ(StageTexture(), m_pLandTexture[9]);
+
+    ResetRenderStates();
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), (DWORD)FALSE);
+}
+
+TEST_F(LandPasses, BaseSwitchOffDrawsThePlainTextureAndAlphaSwitchOffDrawsNoAlpha)
+{
+    m_MapData.siAlphaTexture[40][50] = 9;
+    CountTilesForTexture();
+    LoadLandBuffer();
+    m_bBaseTextures = false;
+    m_bAlphaTextures = false;
+
+    m_pDevice->BeginScene();
+    SetLandBaseStates();
+    RenderLandRow(8, 7, 1);
+    EXPECT_EQ(StageTexture(), m_pLandTexture[128]);
+    SetLandAlphaStates();
+    RenderLandRow(8, 7, 1);
+    m_pDevice->EndScene();
+    EXPECT_EQ(StageTexture(), m_pLandTexture[128]);
+    EXPECT_EQ(RenderState(D3DRS_ALPHATESTENABLE), (DWORD)TRUE);
+    EXPECT_TRUE(m_bBasePass);
+}
+
+// The 2-D pointer is drawn over the tool palette, the mini map and the settings screens;
+// elsewhere the editor's tool icon belongs.
+class PointerRule : public Frame
+{
+protected:
+    // The 32 x 32 pixels at the pointer after a frame with the pointer at (x, y).
+    static std::vector<DWORD> UnderPointer(int x, int y)
+    {
+        MovePointer(x, y);
+        UpdateCursorPosition();
+        int w = 0, h = 0;
+        std::vector<DWORD> px = RenderFrame(&w, &h);
+        std::vector<DWORD> out;
+        for (int j = y; j < y + 32 && j < h; j++)
+            for (int i = x; i < x + 32 && i < w; i++)
+                out.push_back(px[j * w + i]);
+        return out;
+    }
+
+    // The same pixels with the pointer parked where nothing is drawn for it.
+    static std::vector<DWORD> Plain(int x, int y)
+    {
+        MovePointer(500, 400);
+        UpdateCursorPosition();
+        int w = 0, h = 0;
+        std::vector<DWORD> px = RenderFrame(&w, &h);
+        std::vector<DWORD> out;
+        for (int j = y; j < y + 32 && j < h; j++)
+            for (int i = x; i < x + 32 && i < w; i++)
+                out.push_back(px[j * w + i]);
+        return out;
+    }
+};
+
+TEST_F(PointerRule, CursorOverThePaletteAndTheMiniMapOnly)
+{
+    EXPECT_NE(UnderPointer(960, 63), Plain(960, 63));
+    EXPECT_EQ(UnderPointer(959, 63), Plain(959, 63));
+    EXPECT_NE(UnderPointer(99, 99), Plain(99, 99));
+    EXPECT_EQ(UnderPointer(100, 99), Plain(100, 99));
+}
+
+TEST_F(PointerRule, CursorEverywhereOnTheSettingsScreens)
+{
+    std::vector<DWORD> gameScreen = Plain(300, 500);
+    m_siScreenMode = 0;
+    EXPECT_NE(UnderPointer(300, 500), gameScreen);
+    m_siScreenMode = 1;
+    EXPECT_NE(UnderPointer(300, 500), gameScreen);
+}
