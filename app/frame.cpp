@@ -9,6 +9,7 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
+#include "terrain/view.h"
 
 // The camera (x, height, z, yaw, pitch) at the last projection refresh; -1 so the first
 // camera step refreshes.
@@ -79,7 +80,11 @@ static void CameraStep()
 {
     Trace("CheckCamera");
     CheckCamera();
-    CameraMovedSinceRefresh();
+    if (CameraMovedSinceRefresh())
+    {
+        Trace("CalculateScreenPosition");
+        CalculateScreenPosition();
+    }
 }
 
 // The clock is kept as the platform's unsigned milliseconds, so differences stay exact and
@@ -116,7 +121,11 @@ void ZANRun()
         CheckFilterClicks();
 
     DWORD dwNow = timeGetTime();
-    EaseCameraHeight();
+    if (EaseCameraHeight())
+    {
+        Trace("CalculateScreenPosition");
+        CalculateScreenPosition();
+    }
     if (m_bAutoScroll)
     {
         // The pointer counts as on the top edge, so the camera keeps moving forward.

@@ -3,6 +3,7 @@
 
 #include "app/log.h"
 #include "app/render.h"
+#include "terrain/mapdata.h"
 
 // The mouse state: flags from button messages, position from the frame's poll.
 MouseData SMD = {};
@@ -69,12 +70,17 @@ static void GameKey(WPARAM key)
 {
     switch (key)
     {
+    case 'A': ToggleAlphaLayer(); break;
+    case 'B': ToggleBaseTextures(); break;
     case 'C': m_bShowMapGrid = !m_bShowMapGrid; break;
     case 'D': m_bShowRenderStates = !m_bShowRenderStates; break;
     case 'F': m_bShowFilters = !m_bShowFilters; break;
+    case 'G': ToggleGrid(); break;
+    case 'H': ToggleMiniMapMode(); break;
     case 'J': m_bLight1 = !m_bLight1; break;
     case 'L': m_bLighting = !m_bLighting; break;
     case 'M': m_bAutoScroll = !m_bAutoScroll; break;
+    case 'N': ToggleNormals(); break;
     case 'R': m_siScreenMode = 0; break;
     case 'S':
         m_siScreenMode = 1;
