@@ -34,15 +34,6 @@ protected:
     }
 };
 
-TEST_F(Camera, StartsOverTheMapLookingDown)
-{
-    EXPECT_FLOAT_EQ(GetCameraX(), 40.0f);
-    EXPECT_FLOAT_EQ(GetCameraY(), 20.0f);
-    EXPECT_FLOAT_EQ(GetCameraZ(), 30.0f);
-    EXPECT_FLOAT_EQ(GetCameraYaw(), 0.0f);
-    EXPECT_FLOAT_EQ(GetCameraPitch(), 5.7f);
-}
-
 TEST_F(Camera, ViewPutsTheEyeAtTheOriginFacingAlongTheHeading)
 {
     MoveCameraTo(10, 20);
@@ -128,14 +119,6 @@ TEST_F(Camera, PositionWrapsAcrossBothEdgesButNotOnThem)
     SteerCamera(CAMKEY_HOME);
     EXPECT_FLOAT_EQ(GetCameraX(), 100.0f);
     EXPECT_FLOAT_EQ(GetCameraZ(), 0.0f);
-}
-
-TEST_F(Camera, MoveToStoresTheTileAsGiven)
-{
-    MoveCameraTo(150, -20);
-    EXPECT_FLOAT_EQ(GetCameraX(), 150.0f);
-    EXPECT_FLOAT_EQ(GetCameraZ(), -20.0f);
-    EXPECT_FLOAT_EQ(GetCameraY(), 20.0f);
 }
 
 TEST_F(Camera, HeightTargetAndPitchStopAtTheirLimits)
