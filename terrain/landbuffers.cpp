@@ -27,7 +27,16 @@ struct TileCorner
 static const int BATCH_TYPES = 16;              // base types 0 to 15 ...
 static const int BATCH_SLOTS = 113;              // ... by alpha slots 0 to 112
 
-static int iXPos[BATCH_TYPES][BATCH_SLOTS];      // next free tile slot per batch, per build
+// One build's write state per batch. A batch is locked at its first tile and unlocked at the
+// end of the build: one lock per build rather than per tile writes the same vertices.
+struct BatchWrite
+{
+    int iXPos;               // next free tile slot
+    LandVertex* pVertices;   // the locked buffer; null until the batch's first tile
+    bool bLockFailed;        // every tile of the batch then logs the failure
+};
+
+static BatchWrite sBatch[BATCH_TYPES][BATCH_SLOTS];
 
 static float CornerHeight(int x, int z)
 {
@@ -141,50 +150,54 @@ static LineVertex MakeLine(float x, float y, float z)
     return v;
 }
 
-// Every buffer released and made again at the current counts.
+// A buffer at the size asked for. One of that size already is kept: every build writes it
+// over whole, and a release and a creation per batch and build cost more than the writing.
+static bool RemakeBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB, UINT uiBytes, DWORD dwFVF)
+{
+    D3DVERTEXBUFFER_DESC desc;
+    if (*ppVB != NULL && SUCCEEDED((*ppVB)->GetDesc(&desc)) && desc.Size == uiBytes)
+        return true;
+    ReleaseBuffer(ppVB);
+    if (SUCCEEDED(m_pDevice->CreateVertexBuffer(uiBytes, 0, dwFVF, D3DPOOL_SYSTEMMEM, ppVB, NULL)))
+        return true;
+    *ppVB = NULL;
+    return false;
+}
+
+// Every buffer at the current counts; an empty batch has none.
 static void CreateBuffers()
 {
     for (int t = 0; t < BATCH_TYPES; t++)
     {
         for (int s = 0; s < BATCH_SLOTS; s++)
         {
-            ReleaseBuffer(&m_pLandRowVB[t][s]);
-            iXPos[t][s] = 0;
+            sBatch[t][s] = BatchWrite();
             if (m_iLandRowCount[t][s] <= 0)
-                continue;
-            TraceLand("m_pLandRowVB[x][z]");
-            if (FAILED(m_pDevice->CreateVertexBuffer(m_iLandRowCount[t][s] * 6 * sizeof(LandVertex),
-                                                     0, D3DFVF_LANDVERTEX, D3DPOOL_SYSTEMMEM,
-                                                     &m_pLandRowVB[t][s], NULL)))
             {
-                m_pLandRowVB[t][s] = NULL;
-                LogError("failed to create m_pLandRowVB");
+                ReleaseBuffer(&m_pLandRowVB[t][s]);
+                continue;
             }
+            TraceLand("m_pLandRowVB[x][z]");
+            if (!RemakeBuffer(&m_pLandRowVB[t][s], m_iLandRowCount[t][s] * 6 * sizeof(LandVertex),
+                              D3DFVF_LANDVERTEX))
+                LogError("failed to create m_pLandRowVB");
         }
     }
 
     // A zero-length buffer is refused by the device: with no visible land there are no lines.
-    ReleaseBuffer(&m_pGridVB);
     TraceLand("m_pGridVB");
-    if (m_iNumDisplayableTiles > 0 &&
-        FAILED(m_pDevice->CreateVertexBuffer(m_iNumDisplayableTiles * 4 * sizeof(LineVertex), 0,
-                                             D3DFVF_LINEVERTEX, D3DPOOL_SYSTEMMEM, &m_pGridVB,
-                                             NULL)))
-    {
-        m_pGridVB = NULL;
+    if (m_iNumDisplayableTiles <= 0)
+        ReleaseBuffer(&m_pGridVB);
+    else if (!RemakeBuffer(&m_pGridVB, m_iNumDisplayableTiles * 4 * sizeof(LineVertex),
+                           D3DFVF_LINEVERTEX))
         LogError("failed to create m_pGridVB");
-    }
 
-    ReleaseBuffer(&m_pNormalVB);
     TraceLand("m_pNormalVB");
-    if (m_iNumDisplayableTiles > 0 &&
-        FAILED(m_pDevice->CreateVertexBuffer(m_iNumDisplayableTiles * 2 * sizeof(LineVertex), 0,
-                                             D3DFVF_LINEVERTEX, D3DPOOL_SYSTEMMEM, &m_pNormalVB,
-                                             NULL)))
-    {
-        m_pNormalVB = NULL;
+    if (m_iNumDisplayableTiles <= 0)
+        ReleaseBuffer(&m_pNormalVB);
+    else if (!RemakeBuffer(&m_pNormalVB, m_iNumDisplayableTiles * 2 * sizeof(LineVertex),
+                           D3DFVF_LINEVERTEX))
         LogError("failed to create m_pNormalVB");
-    }
 }
 
 static LineVertex* LockLines(LPDIRECT3DVERTEXBUFFER9 pVB)
@@ -206,18 +219,35 @@ static LandVertex* NextTileSlot(int t, int s, bool* pbOverCount)
 {
     if (t < 0 || t >= BATCH_TYPES || s < 0 || s >= BATCH_SLOTS || m_pLandRowVB[t][s] == NULL)
         return NULL;
-    if (iXPos[t][s] >= m_iLandRowCount[t][s])
+    BatchWrite& w = sBatch[t][s];
+    if (w.iXPos >= m_iLandRowCount[t][s])
     {
         *pbOverCount = true;
         return NULL;
     }
-    void* pData = NULL;
-    if (FAILED(m_pLandRowVB[t][s]->Lock(0, 0, &pData, 0)))
+    if (w.pVertices == NULL && !w.bLockFailed &&
+        FAILED(m_pLandRowVB[t][s]->Lock(0, 0, (void**)&w.pVertices, 0)))
+    {
+        w.pVertices = NULL;
+        w.bLockFailed = true;
+    }
+    if (w.bLockFailed)
     {
         LogError("failed to lock m_pLandRowVB");
         return NULL;
     }
-    return (LandVertex*)pData + iXPos[t][s] * 6;
+    return w.pVertices + w.iXPos * 6;
+}
+
+static void UnlockBatches()
+{
+    for (int t = 0; t < BATCH_TYPES; t++)
+        for (int s = 0; s < BATCH_SLOTS; s++)
+            if (sBatch[t][s].pVertices != NULL)
+            {
+                m_pLandRowVB[t][s]->Unlock();
+                sBatch[t][s].pVertices = NULL;
+            }
 }
 
 static void TraceCorners(const TileCorner& bl, const TileCorner& tl, const TileCorner& tr,
@@ -232,7 +262,7 @@ static void TraceCorners(const TileCorner& bl, const TileCorner& tl, const TileC
     }
     TraceLandInt(t);
     TraceLandInt(s);
-    TraceLandInt(iXPos[t][s]);
+    TraceLandInt(sBatch[t][s].iXPos);
     TraceLandInt(m_iLandRowCount[t][s]);
 }
 
@@ -331,8 +361,7 @@ static bool BuildTile(int x, int z, int n, LineVertex* pNormals, LineVertex* pGr
         return true;
     WriteTileTriangles(pSlot, bFlip, MakeVertex(tl, B, A, 0), MakeVertex(tr, B, A, 1),
                        MakeVertex(bl, B, A, 2), MakeVertex(br, B, A, 3));
-    iXPos[t][s]++;
-    m_pLandRowVB[t][s]->Unlock();
+    sBatch[t][s].iXPos++;
     return true;
 }
 
@@ -361,6 +390,7 @@ void LoadLandBuffer()
         }
     }
 
+    UnlockBatches();
     UnlockLines(m_pGridVB, pGrid);
     UnlockLines(m_pNormalVB, pNormals);
     if (bOverCount)

@@ -50,9 +50,10 @@ static ColorScreenVertex ScreenPoint(float x, float y, DWORD dwColour)
 
 static void BuildHeightPoints()
 {
-    ReleaseBuffer(&m_pMiniMap);
-    m_pMiniMap = CreateBuffer((MINI_MAP_POINTS + CROSS_POINTS) * sizeof(ColorScreenVertex),
-                              D3DFVF_COLORSCREENVERTEX);
+    // The buffer's size never changes and every point is written again: it is made once.
+    if (m_pMiniMap == NULL)
+        m_pMiniMap = CreateBuffer((MINI_MAP_POINTS + CROSS_POINTS) * sizeof(ColorScreenVertex),
+                                  D3DFVF_COLORSCREENVERTEX);
     ColorScreenVertex* pV = (ColorScreenVertex*)LockBuffer(m_pMiniMap);
     if (pV == NULL)
         return;

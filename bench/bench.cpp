@@ -1,0 +1,271 @@
+// Timings of the map update and of whole frames, each beside a floor for the same work:
+// the update against writing its vertices into one buffer under one lock, a frame against
+// clearing, drawing the same triangles in one call with one texture and presenting.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include <windows.h>
+
+#include "app/camera.h"
+#include "app/cursor.h"
+#include "app/msgproc.h"
+#include "app/render.h"
+#include "app/startup.h"
+#include "app/text.h"
+#include "terrain/landbuffers.h"
+#include "terrain/landpasses.h"
+#include "terrain/landtextures.h"
+#include "terrain/mapdata.h"
+#include "terrain/view.h"
+
+static LARGE_INTEGER s_liFrequency;
+static IDirect3DQuery9* s_pQuery = NULL;   // waits until the device has finished a frame
+
+struct Timing
+{
+    double dMin;
+    double dMedian;
+};
+
+static double NowMs()
+{
+    LARGE_INTEGER li;
+    QueryPerformanceCounter(&li);
+    return (double)li.QuadPart * 1000.0 / (double)s_liFrequency.QuadPart;
+}
+
+static void WaitForDevice()
+{
+    if (s_pQuery == NULL)
+        return;
+    s_pQuery->Issue(D3DISSUE_END);
+    while (s_pQuery->GetData(NULL, 0, D3DGETDATA_FLUSH) == S_FALSE)
+        ;
+}
+
+static Timing Measure(void (*pfnWork)(), int iRuns)
+{
+    pfnWork();   // warm-up
+    WaitForDevice();
+    std::vector<double> times;
+    for (int i = 0; i < iRuns; i++)
+    {
+        double t0 = NowMs();
+        pfnWork();
+        WaitForDevice();
+        times.push_back(NowMs() - t0);
+    }
+    std::sort(times.begin(), times.end());
+    Timing t = {times.front(), times[times.size() / 2]};
+    return t;
+}
+
+// The floor of a land build: as many LandVertex as the build writes, into one buffer.
+static void WriteVerticesOnce()
+{
+    UINT uiVertices = (UINT)std::max(m_iNumDisplayableTiles, 1) * 6;
+    LPDIRECT3DVERTEXBUFFER9 pVB = NULL;
+    if (FAILED(m_pDevice->CreateVertexBuffer(uiVertices * sizeof(LandVertex), 0, D3DFVF_LANDVERTEX,
+                                             D3DPOOL_SYSTEMMEM, &pVB, NULL)))
+        return;
+    LandVertex* pV = NULL;
+    if (SUCCEEDED(pVB->Lock(0, 0, (void**)&pV, 0)))
+    {
+        for (UINT i = 0; i < uiVertices; i++)
+        {
+            LandVertex v = {(float)(i & 127), 0.0f, (float)(i >> 7), 0.0f, 1.0f, 0.0f,
+                            0.07f, 0.07f, 0.93f, 0.93f};
+            pV[i] = v;
+        }
+        pVB->Unlock();
+    }
+    pVB->Release();
+}
+
+// The device floor: every land triangle of the frame in one buffer, drawn in one call.
+static LPDIRECT3DVERTEXBUFFER9 s_pAllLand = NULL;
+static UINT s_uiAllTriangles = 0;
+
+static void GatherLandIntoOneBuffer()
+{
+    if (s_pAllLand)
+        s_pAllLand->Release();
+    s_pAllLand = NULL;
+    s_uiAllTriangles = 0;
+    std::vector<LandVertex> all;
+    for (int t = 0; t < 16; t++)
+        for (int s = 0; s < NUM_ALPHA_SLOTS; s++)
+        {
+            if (m_pLandRowVB[t][s] == NULL)
+                continue;
+            D3DVERTEXBUFFER_DESC desc;
+            m_pLandRowVB[t][s]->GetDesc(&desc);
+            LandVertex* pV = NULL;
+            if (FAILED(m_pLandRowVB[t][s]->Lock(0, 0, (void**)&pV, D3DLOCK_READONLY)))
+                continue;
+            all.insert(all.end(), pV, pV + desc.Size / sizeof(LandVertex));
+            m_pLandRowVB[t][s]->Unlock();
+        }
+    if (all.empty())
+        return;
+    m_pDevice->CreateVertexBuffer((UINT)(all.size() * sizeof(LandVertex)), 0, D3DFVF_LANDVERTEX,
+                                  D3DPOOL_SYSTEMMEM, &s_pAllLand, NULL);
+    LandVertex* pV = NULL;
+    if (s_pAllLand && SUCCEEDED(s_pAllLand->Lock(0, 0, (void**)&pV, 0)))
+    {
+        std::copy(all.begin(), all.end(), pV);
+        s_pAllLand->Unlock();
+    }
+    s_uiAllTriangles = (UINT)all.size() / 3;
+}
+
+static void DeviceFloorFrame()
+{
+    m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    if (SUCCEEDED(m_pDevice->BeginScene()))
+    {
+        if (s_pAllLand)
+        {
+            SetLandBaseStates();
+            m_pDevice->SetTexture(0, m_pLandTexture[64]);
+            m_pDevice->SetFVF(D3DFVF_LANDVERTEX);
+            m_pDevice->SetStreamSource(0, s_pAllLand, 0, sizeof(LandVertex));
+            m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, s_uiAllTriangles);
+            ResetRenderStates();
+        }
+        m_pDevice->EndScene();
+    }
+    m_pDevice->Present(NULL, NULL, NULL, NULL);
+}
+
+static void MapUpdate()
+{
+    CalculateScreenPosition();
+}
+
+// The camera one tile further each time, as when flying: the batch counts change.
+static int s_iStep = 0;
+
+static void MapUpdateAfterMove()
+{
+    s_iStep = (s_iStep + 1) % 20;
+    MoveCameraTo((int)GetCameraX(), 40 + s_iStep);
+    CalculateScreenPosition();
+}
+
+static void LandBuildOnly()
+{
+    LoadLandBuffer();
+}
+
+static void Frame()
+{
+    Render();
+}
+
+// Every tile: a random base and alpha texture, rotations, flips, splits and heights.
+static void MakeBusyMap()
+{
+    srand(12345);
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            int t = rand() % 16;
+            m_MapData.siBaseTexture[x][z] = (short)(t * 8);
+            int a = rand() % 9;   // 0: none, else one of the type's seven or another type's
+            m_MapData.siAlphaTexture[x][z] =
+                (short)(a == 0 ? 128 : (rand() % 16) * 8 + 1 + rand() % 7);
+            m_MapData.siBaseRotation[x][z] = (short)(rand() % 4);
+            m_MapData.siAlphaRotation[x][z] = (short)(rand() % 4);
+            m_MapData.bBaseFlipX[x][z] = rand() % 2;
+            m_MapData.bBaseFlipZ[x][z] = rand() % 2;
+            m_MapData.bAlphaFlipX[x][z] = rand() % 2;
+            m_MapData.bAlphaFlipZ[x][z] = rand() % 2;
+            m_MapData.bTriangleFlip[x][z] = rand() % 2;
+            m_MapData.siHeight[x][z] = (short)(rand() % 257);
+        }
+}
+
+static int CountBatches()
+{
+    int n = 0;
+    for (int t = 0; t < 16; t++)
+        for (int s = 0; s < NUM_ALPHA_SLOTS; s++)
+            n += m_iLandRowCount[t][s] > 0;
+    return n;
+}
+
+static void PrintRow(const char* pszName, const Timing& t, const Timing& floor)
+{
+    printf("| %-34s | %8.3f | %8.3f | %8.3f | %6.2f |\n", pszName, t.dMin, t.dMedian,
+           floor.dMedian, t.dMedian / floor.dMedian);
+}
+
+static void BenchView(const char* pszMap, const char* pszView)
+{
+    printf("| %s map, %s view: %d tiles in %d batches |\n", pszMap, pszView,
+           m_iNumDisplayableTiles, CountBatches());
+    Timing floorBuild = Measure(WriteVerticesOnce, 50);
+    Timing update = Measure(MapUpdate, 50);
+    Timing build = Measure(LandBuildOnly, 50);
+    PrintRow("CalculateScreenPosition", update, floorBuild);
+    PrintRow("LoadLandBuffer", build, floorBuild);
+    GatherLandIntoOneBuffer();
+    Timing floorFrame = Measure(DeviceFloorFrame, 100);
+    Timing frame = Measure(Frame, 100);
+    PrintRow("Render", frame, floorFrame);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "device floor frame",
+           floorFrame.dMin, floorFrame.dMedian);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "floor of the land build",
+           floorBuild.dMin, floorBuild.dMedian);
+    printf("| %-34s |          | %8.3f |          |        |\n", "update / frame (median)",
+           update.dMedian / frame.dMedian);
+}
+
+static void BenchMap(const char* pszMap)
+{
+    InitCamera();
+    CalculateScreenPosition();
+    BenchView(pszMap, "start");
+    MoveCameraTo(75, 90);   // near both far edges: rows and columns wrap
+    CalculateScreenPosition();
+    BenchView(pszMap, "moved");
+
+    Timing floorBuild = Measure(WriteVerticesOnce, 50);
+    PrintRow("CalculateScreenPosition, flying", Measure(MapUpdateAfterMove, 50), floorBuild);
+}
+
+int main()
+{
+    QueryPerformanceFrequency(&s_liFrequency);
+    HWND hWnd = CreateMainWindow(GetModuleHandleA(NULL));
+    if (hWnd == NULL || FAILED(InitD3D(hWnd)))
+    {
+        printf("no device\n");
+        return 1;
+    }
+    SetupMatrices();
+    InitRenderStates();
+    InitFont();
+    InitCursor();
+    InitCamera();
+    InitMapData();
+    LoadLandTextures();
+    m_siScreenMode = 2;
+    m_pDevice->CreateQuery(D3DQUERYTYPE_EVENT, &s_pQuery);
+
+    printf("| %-34s | %8s | %8s | %8s | %6s |\n", "ms", "min", "median", "floor", "ratio");
+    printf("|------------------------------------|----------|----------|----------|--------|\n");
+    BenchMap("blank");
+    MakeBusyMap();
+    BenchMap("busy");
+
+    if (s_pAllLand)
+        s_pAllLand->Release();
+    if (s_pQuery)
+        s_pQuery->Release();
+    Cleanup();
+    DestroyWindow(hWnd);
+    return 0;
+}
