@@ -11,6 +11,8 @@
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "terrain/landtextures.h"
+#include "terrain/mapdata.h"
 
 static const char* const CLASS_NAME = "Zan ZAVAZA";
 static const float FIELD_OF_VIEW = 0.7853982f;
@@ -117,6 +119,8 @@ void InitObjects()
     InitErrorLog();
     InitCursor();
     InitCamera();
+    InitMapData();
+    LoadLandTextures();
 }
 
 void RunMessageLoop(void (*pfnFrame)())
@@ -166,6 +170,7 @@ void Cleanup()
 
 void ReleaseDeviceObjects()
 {
+    CloseMapData();
     DeleteFont();
     ReleaseCursor();
 }

@@ -7,6 +7,7 @@
 
 #include "app/log.h"
 #include "app/startup.h"
+#include "terrain/landbuffers.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
@@ -113,4 +114,5 @@ void LoadLandTextures()
     for (int n = 0; n < NUM_LAND_TEXTURES; n++)
         LoadLandTexture(n);
     CalculateScreenPosition();
+    LoadLandBuffer();
 }

@@ -7,7 +7,9 @@
 
 #include "app/log.h"
 #include "app/startup.h"
+#include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
+#include "terrain/minimap.h"
 #include "terrain/view.h"
 
 static_assert(std::is_trivially_copyable<MapData>::value, "MapData is copied as one unit");
@@ -140,15 +142,28 @@ int InitMapData()
         for (int s = 0; s < m_iNumTextureTypes * m_iNumAlphaVariants + 1; s++)
             m_iLandRowCount[t][s] = 0;
     BuildAlphaSlotTables();
+    // Nothing is made yet at start-up; a second start must not leak the first one's buffers.
+    ReleaseLandBuffers();
+    ReleaseMiniMap();
     return 0;
 }
 
 void CloseMapData()
 {
     LogError("Closing down Map Data");
+    ReleaseLandBuffers();
+
+    bool bMMTexMade[16];
+    for (int i = 0; i < 16; i++)
+        bMMTexMade[i] = m_pMMTex[i] != NULL;
+    ReleaseMiniMap();
     LogError("Closing down Map Data m_pMiniMap");
     for (int i = 0; i < 16; i++)
+    {
         LogError("Closing down Map Data m_pMMTex");
+        if (bMMTexMade[i])
+            LogError("Closing down Map Data m_pMMTex released");
+    }
     LogError("Closing down Map Data m_pMMTex finished");
 
     for (int k = 0; k < NUM_LAND_TEXTURES; k++)
@@ -207,6 +222,7 @@ void SetMapData(const MapData& data)
     ReportBadTiles();
     CalculateDisplayableTiles();
     CountTilesForTexture();
+    LoadLandBuffer();
 }
 
 TileTexCoords GetBaseTileUV(int x, int z)
@@ -372,9 +388,13 @@ void ToggleAlphaLayer()
 void ToggleMiniMapMode()
 {
     m_bMMTex = !m_bMMTex;
+    GenerateHeightMap();
 }
 
 void ToggleGrid()
 {
     bGrid = !bGrid;
+    // The grid lines are written by the land build only while the grid is on.
+    if (bGrid)
+        LoadLandBuffer();
 }

@@ -8,7 +8,9 @@
 #include "app/camera.h"
 #include "app/log.h"
 #include "app/startup.h"
+#include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
+#include "terrain/minimap.h"
 
 // World shift per column and row; set by SetMapWrappingOffsets, zeroed by the blank map.
 int m_iWrapOffsetX[MAP_SIZE];
@@ -296,6 +298,10 @@ void CalculateScreenPosition()
     ProjectAllCorners();
     TraceLand("CalculateDisplayableTiles");
     CalculateDisplayableTiles();
+    TraceLand("GenerateHeightMap");
+    GenerateHeightMap();
     TraceLand("CountTilesForTexture");
     CountTilesForTexture();
+    TraceLand("LoadLandBuffer");
+    LoadLandBuffer();
 }
