@@ -261,6 +261,55 @@ TEST_F(View, TheUpdateProjectsEveryCornerAtItsWrappedPlace)
     CalculateScreenPosition();
 }
 
+// Worst mismatch between a projected corner table and D3DX's projection of the world point
+// each entry stands for, in pixels (x, y) and depth units (z).
+static float WorstCornerError(D3DXVECTOR3 (*pTable)[MAP_SIZE], int dx, int dz)
+{
+    RECT rc = Desktop();
+    D3DXMATRIX matView, matProj, matIden;
+    m_pDevice->GetTransform(D3DTS_VIEW, &matView);
+    m_pDevice->GetTransform(D3DTS_PROJECTION, &matProj);
+    D3DXMatrixIdentity(&matIden);
+    D3DVIEWPORT9 vp = {0, 0, (DWORD)rc.right, (DWORD)rc.bottom, 0.0f, 1.0f};
+    float fWorst = 0.0f;
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            int cx = dx ? NextTileX(x) : x, cz = dz ? NextTileZ(z) : z;
+            D3DXVECTOR3 p((float)(x + m_iWrapOffsetX[x] + dx), GetTileHeight(cx, cz),
+                          (float)(z + m_iWrapOffsetZ[z] + dz));
+            D3DXVECTOR3 vD3DX, vEye;
+            D3DXVec3Project(&vD3DX, &p, &vp, &matProj, &matView, &matIden);
+            D3DXVec3TransformCoord(&vEye, &p, &matView);
+            const D3DXVECTOR3& v = pTable[x][z];
+            float fErr = fabsf(v.x - vD3DX.x) + fabsf(v.y - vD3DX.y);
+            fErr = fErr / (1.0f + 1e-3f * (fabsf(vD3DX.x) + fabsf(vD3DX.y)));
+            fErr += fabsf(v.z - vEye.z);
+            fWorst = fErr > fWorst ? fErr : fWorst;
+        }
+    return fWorst;
+}
+
+TEST_F(View, EveryCornerIsProjectedWhereItsTileDrawsIt)
+{
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+            m_MapData.siHeight[x][z] = (short)((x * 37 + z * 11) % 257);
+    // Seams where the offsets change and at the map's own wrap, in both axes.
+    const int positions[][2] = {{40, 30}, {5, 95}, {99, 0}, {50, 50}};
+    for (const int* pos : positions)
+    {
+        MoveCameraTo(pos[0], pos[1]);
+        CalculateScreenPosition();
+        EXPECT_LT(WorstCornerError(m_vScreenCornerBL, 0, 0), 0.05f) << pos[0] << "," << pos[1];
+        EXPECT_LT(WorstCornerError(m_vScreenCornerBR, 1, 0), 0.05f) << pos[0] << "," << pos[1];
+        EXPECT_LT(WorstCornerError(m_vScreenCornerTR, 1, 1), 0.05f) << pos[0] << "," << pos[1];
+        EXPECT_LT(WorstCornerError(m_vScreenCornerTL, 0, 1), 0.05f) << pos[0] << "," << pos[1];
+    }
+    MoveCameraTo(40, 30);
+    LoadLandTextures();
+}
+
 TEST_F(View, TheStartViewShowsTheLandAheadAndNotFarToTheSide)
 {
     CalculateScreenPosition();
