@@ -241,6 +241,10 @@ TEST_F(MapDataOnDevice, GridRebuildsTheLandOnlyWhenSwitchedOn)
     InitCamera();
     InitMapData();
     LoadLandTextures();
+    // One tile in view keeps the traced build short.
+    memset(m_bDisplayable, 0, sizeof(m_bDisplayable));
+    m_bDisplayable[40][50] = true;
+    CountTilesForTexture();
     m_bTraceLand = true;
     InitErrorLog();
     ToggleGrid();
@@ -252,6 +256,7 @@ TEST_F(MapDataOnDevice, GridRebuildsTheLandOnlyWhenSwitchedOn)
     EXPECT_GT(iAfterOn, 1u);
     EXPECT_EQ(iAfterOff, 1u);
     EXPECT_FALSE(bGrid);
+    CalculateScreenPosition();
 }
 
 TEST_F(MapDataOnDevice, SetThenGetGivesBackTheSameBlock)
