@@ -14,20 +14,7 @@
 #include "app/msgproc.h"
 #include "app/renderstates.h"
 #include "terrain/mapdata.h"
-
-static std::vector<std::string> ReadLog()
-{
-    std::vector<std::string> lines;
-    std::ifstream in("ZANerrors.log");
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
+#include "support/readback.h"
 
 static int CountLines(const std::vector<std::string>& lines, const char* text)
 {

@@ -11,6 +11,7 @@
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
+#include "support/readback.h"
 
 static const float LO = 0.07f, HI = 0.93f;
 
@@ -19,36 +20,6 @@ static void WriteBlankRecord(TileTexCoords* pRec)
     const float fBlank[8] = {LO, LO, HI, LO, LO, HI, HI, HI};
     for (int i = 0; i < 8; i++)
         pRec->fUV[i] = fBlank[i];
-}
-
-template <typename T>
-static std::vector<T> ReadBuffer(LPDIRECT3DVERTEXBUFFER9 pVB)
-{
-    std::vector<T> out;
-    if (pVB == NULL)
-        return out;
-    D3DVERTEXBUFFER_DESC desc;
-    pVB->GetDesc(&desc);
-    void* pData = NULL;
-    if (FAILED(pVB->Lock(0, 0, &pData, D3DLOCK_READONLY)))
-        return out;
-    out.assign((T*)pData, (T*)pData + desc.Size / sizeof(T));
-    pVB->Unlock();
-    return out;
-}
-
-static std::vector<std::string> ReadLog()
-{
-    std::vector<std::string> lines;
-    std::ifstream in("ZANerrors.log");
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 class LandBuffers : public DeviceTest

@@ -13,20 +13,7 @@
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-
-static std::vector<std::string> ReadLog()
-{
-    std::vector<std::string> lines;
-    std::ifstream in("ZANerrors.log");
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
+#include "support/readback.h"
 
 static TileTexCoords Record(float a, float b, float c, float d, float e, float f, float g, float h)
 {

@@ -11,22 +11,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
 #include "terrain/view.h"
-
-template <typename T>
-static std::vector<T> ReadBuffer(LPDIRECT3DVERTEXBUFFER9 pVB)
-{
-    std::vector<T> out;
-    if (pVB == NULL)
-        return out;
-    D3DVERTEXBUFFER_DESC desc;
-    pVB->GetDesc(&desc);
-    void* pData = NULL;
-    if (FAILED(pVB->Lock(0, 0, &pData, D3DLOCK_READONLY)))
-        return out;
-    out.assign((T*)pData, (T*)pData + desc.Size / sizeof(T));
-    pVB->Unlock();
-    return out;
-}
+#include "support/readback.h"
 
 static bool IsRed(DWORD c)
 {

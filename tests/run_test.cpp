@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+#include "support/readback.h"
 
 // The run directory holds zan.exe; its Unix path is seen by Wine on drive Z:.
 static std::string ZanExePath()
@@ -17,20 +18,6 @@ static std::string ZanExePath()
         if (c == '/')
             c = '\\';
     return path;
-}
-
-static std::vector<std::string> ReadLog()
-{
-    std::vector<std::string> lines;
-    std::ifstream in("ZANerrors.log");
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 static HWND WaitForWindow(DWORD dwMs)
