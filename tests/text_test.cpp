@@ -320,6 +320,8 @@ TEST_F(Text, CallersStatesAreKeptAndDoNotHideTheText)
                          {D3DSAMP_MAGFILTER, D3DTEXF_POINT},
                          {D3DSAMP_MIPFILTER, D3DTEXF_LINEAR}};
 
+    IDirect3DStateBlock9* pDefaults = NULL;
+    m_pDevice->CreateStateBlock(D3DSBT_ALL, &pDefaults);
     m_pDevice->SetTexture(0, pTexture);
     for (const auto& s : renderStates)
         m_pDevice->SetRenderState(s.state, s.dwValue);
@@ -359,23 +361,9 @@ TEST_F(Text, CallersStatesAreKeptAndDoNotHideTheText)
     }
 
     // Back to the device's defaults for the tests that follow.
-    m_pDevice->SetTexture(0, NULL);
+    pDefaults->Apply();
+    pDefaults->Release();
     pTexture->Release();
-    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0x0F);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-    m_pDevice->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-    m_pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    m_pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    m_pDevice->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
 }
 
 TEST_F(Text, DeletingTheFontTwiceOrDrawingWithoutItIsHarmless)
