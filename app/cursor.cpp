@@ -5,17 +5,9 @@
 #include <d3dx9.h>
 
 #include "app/log.h"
+#include "app/screenvertex.h"
 #include "app/startup.h"
 
-// A pre-transformed, textured vertex.
-struct TexScreenVertex
-{
-    float x, y, z, rhw;
-    float u, v;
-};
-static_assert(sizeof(TexScreenVertex) == 24, "TexScreenVertex is 24 bytes");
-
-static const DWORD FVF_TEXSCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_TEX1;
 static const float CURSOR_SIZE = 32.0f;
 static const float CURSOR_TEX_EXTENT = 0.7f;
 
@@ -43,7 +35,7 @@ HRESULT InitCursor()
 {
     ReleaseCursor();
     if (m_pDevice == NULL ||
-        FAILED(m_pDevice->CreateVertexBuffer(4 * sizeof(TexScreenVertex), 0, FVF_TEXSCREENVERTEX,
+        FAILED(m_pDevice->CreateVertexBuffer(4 * sizeof(TexScreenVertex), 0, D3DFVF_TEXSCREENVERTEX,
                                              D3DPOOL_SYSTEMMEM, &m_pCursorVB, NULL)))
     {
         LogError("Failed to CreateVertexBuffer m_pCursorVB");
@@ -80,7 +72,7 @@ void RenderCursor()
         m_iCursorY = pt.y;
     }
 
-    m_pDevice->SetFVF(FVF_TEXSCREENVERTEX);
+    m_pDevice->SetFVF(D3DFVF_TEXSCREENVERTEX);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

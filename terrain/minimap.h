@@ -4,24 +4,7 @@
 #pragma once
 
 #include <d3d9.h>
-
-// A pre-transformed coloured vertex.
-struct ColorScreenVertex
-{
-    float x, y, z, rhw;
-    DWORD dwColour;
-};
-static_assert(sizeof(ColorScreenVertex) == 20, "ColorScreenVertex is 20 bytes");
-const DWORD D3DFVF_COLORSCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;   // 0x44
-
-// A pre-transformed textured vertex.
-struct TexScreenVertex
-{
-    float x, y, z, rhw;
-    float u, v;
-};
-static_assert(sizeof(TexScreenVertex) == 24, "TexScreenVertex is 24 bytes");
-const DWORD D3DFVF_TEXSCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_TEX1;   // 0x104
+#include "app/screenvertex.h"
 
 extern LPDIRECT3DVERTEXBUFFER9 m_pMiniMap;     // 10,000 height points, then the camera cross
 extern LPDIRECT3DVERTEXBUFFER9 m_pMMTex[16];   // texture-mode points per base type
