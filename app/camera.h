@@ -15,7 +15,7 @@ void MoveCameraTo(int x, int z);
 void SetViewMatrix();
 // One 0.5 step of the height toward its target; true when it moved.
 bool EaseCameraHeight();
-// Applies the first control that holds: polled keys, then the pointer at a screen edge.
+// Applies the first control that holds, held keys and screen edges in one fixed order.
 void CheckCamera();
 
 // The held camera keys CheckCamera polls, as a set of these bits.

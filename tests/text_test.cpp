@@ -366,6 +366,27 @@ TEST_F(Text, CallersStatesAreKeptAndDoNotHideTheText)
     pTexture->Release();
 }
 
+TEST_F(Text, AFontMissingItsDeviceObjectsFailsWithoutDrawing)
+{
+    TextureFont noDevice("Arial", 12, FONT_BOLD);
+    EXPECT_EQ(noDevice.CreateDeviceResources(NULL), E_FAIL);
+    EXPECT_EQ(noDevice.RestoreDeviceResources(), E_FAIL);
+    TextureFont atlasOnly("Arial", 12, FONT_BOLD);
+    ASSERT_EQ(atlasOnly.CreateDeviceResources(m_pDevice), S_OK);
+
+    std::vector<DWORD> px = Frame([&] {
+        EXPECT_EQ(noDevice.DrawScreenText(10, 10, 0xFFFFFF00, "none", FONT_FILTERED), E_FAIL);
+        EXPECT_EQ(atlasOnly.DrawScreenText(10, 40, 0xFFFFFF00, "no buffer", FONT_FILTERED),
+                  E_FAIL);
+        ASSERT_EQ(atlasOnly.RestoreDeviceResources(), S_OK);
+        atlasOnly.InvalidateDeviceResources();
+        atlasOnly.InvalidateDeviceResources();
+        EXPECT_EQ(atlasOnly.DrawScreenText(10, 70, 0xFFFFFF00, "released", FONT_FILTERED),
+                  E_FAIL);
+    });
+    EXPECT_EQ(CountPixels(px, m_iWidth, 0, 0, m_iWidth, m_iHeight, IsLit), 0);
+}
+
 TEST_F(Text, DeletingTheFontTwiceOrDrawingWithoutItIsHarmless)
 {
     DeleteFont();
