@@ -150,21 +150,26 @@ static LineVertex MakeLine(float x, float y, float z)
     return v;
 }
 
-// A buffer at the size asked for. One of that size already is kept: every build writes it
-// over whole, and a release and a creation per batch and build cost more than the writing.
-static bool RemakeBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB, UINT uiBytes, DWORD dwFVF)
+// The buffer at iCount items. One of that size already is kept: every build writes it over
+// whole, and a release and a creation per batch and build cost more than the writing. With no
+// items there is none: the device refuses a buffer of no length.
+static void SizeBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB, int iCount, UINT uiItemBytes, DWORD dwFVF,
+                       const char* pszFailure)
 {
+    UINT uiBytes = iCount > 0 ? (UINT)iCount * uiItemBytes : 0;
     D3DVERTEXBUFFER_DESC desc;
-    if (*ppVB != NULL && SUCCEEDED((*ppVB)->GetDesc(&desc)) && desc.Size == uiBytes)
-        return true;
+    if (uiBytes > 0 && *ppVB != NULL && SUCCEEDED((*ppVB)->GetDesc(&desc)) && desc.Size == uiBytes)
+        return;
     ReleaseBuffer(ppVB);
-    if (SUCCEEDED(m_pDevice->CreateVertexBuffer(uiBytes, 0, dwFVF, D3DPOOL_SYSTEMMEM, ppVB, NULL)))
-        return true;
-    *ppVB = NULL;
-    return false;
+    if (uiBytes > 0 &&
+        FAILED(m_pDevice->CreateVertexBuffer(uiBytes, 0, dwFVF, D3DPOOL_SYSTEMMEM, ppVB, NULL)))
+    {
+        *ppVB = NULL;
+        LogError(pszFailure);
+    }
 }
 
-// Every buffer at the current counts; an empty batch has none.
+// Every buffer at the current counts.
 static void CreateBuffers()
 {
     for (int t = 0; t < BATCH_TYPES; t++)
@@ -172,32 +177,18 @@ static void CreateBuffers()
         for (int s = 0; s < BATCH_SLOTS; s++)
         {
             sBatch[t][s] = BatchWrite();
-            if (m_iLandRowCount[t][s] <= 0)
-            {
-                ReleaseBuffer(&m_pLandRowVB[t][s]);
-                continue;
-            }
-            TraceLand("m_pLandRowVB[x][z]");
-            if (!RemakeBuffer(&m_pLandRowVB[t][s], m_iLandRowCount[t][s] * 6 * sizeof(LandVertex),
-                              D3DFVF_LANDVERTEX))
-                LogError("failed to create m_pLandRowVB");
+            if (m_iLandRowCount[t][s] > 0)
+                TraceLand("m_pLandRowVB[x][z]");
+            SizeBuffer(&m_pLandRowVB[t][s], m_iLandRowCount[t][s], 6 * sizeof(LandVertex),
+                       D3DFVF_LANDVERTEX, "failed to create m_pLandRowVB");
         }
     }
-
-    // A zero-length buffer is refused by the device: with no visible land there are no lines.
     TraceLand("m_pGridVB");
-    if (m_iNumDisplayableTiles <= 0)
-        ReleaseBuffer(&m_pGridVB);
-    else if (!RemakeBuffer(&m_pGridVB, m_iNumDisplayableTiles * 4 * sizeof(LineVertex),
-                           D3DFVF_LINEVERTEX))
-        LogError("failed to create m_pGridVB");
-
+    SizeBuffer(&m_pGridVB, m_iNumDisplayableTiles, 4 * sizeof(LineVertex), D3DFVF_LINEVERTEX,
+               "failed to create m_pGridVB");
     TraceLand("m_pNormalVB");
-    if (m_iNumDisplayableTiles <= 0)
-        ReleaseBuffer(&m_pNormalVB);
-    else if (!RemakeBuffer(&m_pNormalVB, m_iNumDisplayableTiles * 2 * sizeof(LineVertex),
-                           D3DFVF_LINEVERTEX))
-        LogError("failed to create m_pNormalVB");
+    SizeBuffer(&m_pNormalVB, m_iNumDisplayableTiles, 2 * sizeof(LineVertex), D3DFVF_LINEVERTEX,
+               "failed to create m_pNormalVB");
 }
 
 static LineVertex* LockLines(LPDIRECT3DVERTEXBUFFER9 pVB)

@@ -326,33 +326,24 @@ TEST_F(LandPasses, BaseSwitchOffDrawsThePlainTextureAndAlphaSwitchOffDrawsNoAlph
 class PointerRule : public Frame
 {
 protected:
-    // The 32 x 32 pixels at the pointer after a frame with the pointer at (x, y).
-    static std::vector<DWORD> UnderPointer(int x, int y)
+    // The 32 x 32 pixels at (x, y) of a frame drawn with the pointer at (px, py).
+    static std::vector<DWORD> SquareAt(int x, int y, int px, int py)
     {
-        MovePointer(x, y);
+        MovePointer(px, py);
         UpdateCursorPosition();
         int w = 0, h = 0;
-        std::vector<DWORD> px = RenderFrame(&w, &h);
+        std::vector<DWORD> frame = RenderFrame(&w, &h);
         std::vector<DWORD> out;
         for (int j = y; j < y + 32 && j < h; j++)
             for (int i = x; i < x + 32 && i < w; i++)
-                out.push_back(px[j * w + i]);
+                out.push_back(frame[j * w + i]);
         return out;
     }
 
+    static std::vector<DWORD> UnderPointer(int x, int y) { return SquareAt(x, y, x, y); }
+
     // The same pixels with the pointer parked where nothing is drawn for it.
-    static std::vector<DWORD> Plain(int x, int y)
-    {
-        MovePointer(500, 400);
-        UpdateCursorPosition();
-        int w = 0, h = 0;
-        std::vector<DWORD> px = RenderFrame(&w, &h);
-        std::vector<DWORD> out;
-        for (int j = y; j < y + 32 && j < h; j++)
-            for (int i = x; i < x + 32 && i < w; i++)
-                out.push_back(px[j * w + i]);
-        return out;
-    }
+    static std::vector<DWORD> Plain(int x, int y) { return SquareAt(x, y, 500, 400); }
 };
 
 TEST_F(PointerRule, CursorOverThePaletteAndTheMiniMapOnly)
