@@ -4,9 +4,9 @@
 set -u
 run_dir=$1
 rm -f ZANerrors.log
-env -u DISPLAY timeout 60 /usr/lib/wine/wine64 "$run_dir/zan.exe" </dev/null >/dev/null 2>&1
+env -u DISPLAY timeout 60 /usr/lib/wine/wine64 "$run_dir/zan.exe" </dev/null >/dev/null 2>wine.err
 code=$?
-[ "$code" -eq 0 ] || { echo "exit code $code"; exit 1; }
+[ "$code" -eq 0 ] || { echo "exit code $code"; cat wine.err; exit 1; }
 log=$(tr -d '\r' < ZANerrors.log)
 expect() { grep -qxF "$1" <<<"$log" || { echo "missing line: $1"; echo "$log" | head; exit 1; }; }
 [ "$(head -n1 <<<"$log")" = "ZANerrors.log started " ] || { echo "bad first line"; exit 1; }
