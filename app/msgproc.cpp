@@ -3,6 +3,7 @@
 
 #include "app/log.h"
 #include "app/render.h"
+#include "app/splash.h"
 #include "terrain/mapdata.h"
 
 // The mouse state: flags from button messages, position from the frame's poll.
@@ -41,7 +42,10 @@ static void ToggleToolPopup()
 static void Escape()
 {
     if (m_siScreenMode == 2)
+    {
+        ShowSplash();
         PostQuitMessage(0);
+    }
     else
         m_siScreenMode = 2;
 }
@@ -77,6 +81,7 @@ static void GameKey(WPARAM key)
     case 'F': m_bShowFilters = !m_bShowFilters; break;
     case 'G': ToggleGrid(); break;
     case 'H': ToggleMiniMapMode(); break;
+    case 'I': ShowSplash(); break;
     case 'J': m_bLight1 = !m_bLight1; break;
     case 'L': m_bLighting = !m_bLighting; break;
     case 'M': m_bAutoScroll = !m_bAutoScroll; break;
