@@ -13,6 +13,7 @@
 #include "app/renderstates.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "terrain/caves.h"
 #include "terrain/landpasses.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
@@ -180,6 +181,7 @@ static void DrawScene()
     ResetRenderStates();
     if (m_bWireframe)
         m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    RenderVisibleCaves();
 
     RenderLandOverlays();
 

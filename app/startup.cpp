@@ -11,6 +11,7 @@
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 
@@ -121,6 +122,7 @@ void InitObjects()
     InitCamera();
     InitMapData();
     LoadLandTextures();
+    LoadCaveModels();
 }
 
 void RunMessageLoop(void (*pfnFrame)())
@@ -173,6 +175,7 @@ void ReleaseDeviceObjects()
     CloseMapData();
     DeleteFont();
     ReleaseCursor();
+    ReleaseCaves();
 }
 
 int RunZan(HINSTANCE hInstance)

@@ -62,6 +62,8 @@ extern int m_iCurrentCave;   // the cave the cave editor works on; DeleteCave re
 
 // Start-up and shutdown.
 void LoadCaveModels();
+// The model of direction d was read whole; the fit refuses slopes of an unusable one.
+bool IsCaveModelUsable(int d);
 void ReleaseCaves();   // the buffers only; records, summaries and models stay
 
 // Fits the model of the tile's slope onto the tile and appends the cave; false when refused

@@ -7,6 +7,7 @@
 
 #include "app/log.h"
 #include "app/startup.h"
+#include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/minimap.h"
@@ -358,6 +359,40 @@ int FindTileOfCave(int n)
             if (m_MapData.siTileType[x][z] == 1 && m_MapData.siCaveNumber[x][z] == n)
                 return GetTileIndex(x, z);
     return -1;
+}
+
+void AddCaveAtTile(int iIndex)
+{
+    if (!IsInRange(iIndex, MAP_SIZE * MAP_SIZE, "AddCaveAtTile"))
+        return;
+    int x, z;
+    SplitTileIndex(iIndex, &x, &z);
+    if (m_MapData.siTileType[x][z] == 1)
+        return;
+    if (!CreateCave(iIndex))
+        return;
+    m_MapData.siTileType[x][z] = 1;
+    m_MapData.siCaveNumber[x][z] = (short)(GetCaveCount() - 1);
+    CountTilesForTexture();
+    LoadLandBuffer();
+}
+
+void RemoveCaveAtTile(int iIndex)
+{
+    if (!IsInRange(iIndex, MAP_SIZE * MAP_SIZE, "RemoveCaveAtTile"))
+        return;
+    int x, z;
+    SplitTileIndex(iIndex, &x, &z);
+    short siRemoved = m_MapData.siCaveNumber[x][z];
+    m_MapData.siTileType[x][z] = 0;
+    m_MapData.siCaveNumber[x][z] = 0;
+    // Cave numbers stay the caves' places in the cave lists.
+    for (int tz = 0; tz < MAP_SIZE; tz++)
+        for (int tx = 0; tx < MAP_SIZE; tx++)
+            if (m_MapData.siTileType[tx][tz] == 1 && m_MapData.siCaveNumber[tx][tz] > siRemoved)
+                m_MapData.siCaveNumber[tx][tz]--;
+    CountTilesForTexture();
+    LoadLandBuffer();
 }
 
 bool IsHiliteTileShown()

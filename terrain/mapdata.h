@@ -67,6 +67,11 @@ void FlipUVZ(TileTexCoords* pRec);
 int InitMapData();
 void CloseMapData();
 
+// Caves on tiles: builds a cave on a tile that holds none and marks the tile; unmarks a tile
+// and renumbers the caves after it. Both recount and rebuild the land.
+void AddCaveAtTile(int iIndex);
+void RemoveCaveAtTile(int iIndex);
+
 // The whole block: a copy out, and a copy in that re-marks and rebuilds the land.
 MapData GetMapData();
 void SetMapData(const MapData& data);

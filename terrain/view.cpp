@@ -8,6 +8,7 @@
 #include "app/camera.h"
 #include "app/log.h"
 #include "app/startup.h"
+#include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/minimap.h"
@@ -273,7 +274,10 @@ void CountTilesForTexture()
             if (m_MapData.siTileType[x][z] == 1)
             {
                 if (m_siNumVisibleCaves < MAX_VISIBLE_CAVES)
+                {
                     m_siVisibleCaves[m_siNumVisibleCaves++] = m_MapData.siCaveNumber[x][z];
+                    UpdateCavePosition(m_MapData.siCaveNumber[x][z]);
+                }
                 else
                     bOverflow = true;
                 continue;
