@@ -9,6 +9,7 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
+#include "editor/mapfile.h"
 #include "terrain/view.h"
 
 // The camera (x, height, z, yaw, pitch) at the last projection refresh; -1 so the first
@@ -21,6 +22,9 @@ static DWORD m_dwLastFrameClock;
 static DWORD m_dwFPSWindowStart;
 // Frames counted in the current window.
 static int m_iFrames = 0;
+// The clock of the last backup save; the first frame starts the count.
+static bool s_bBackupClockStarted = false;
+static DWORD m_dwLastBackupTime;
 
 float m_fFrameTime = 0.0f;
 int m_iFPS = 0;
@@ -111,6 +115,23 @@ void MeasureFrame(DWORD dwNow)
     m_dwLastFrameClock = dwNow;
 }
 
+// Unsigned differences keep the two minutes right across the clock's wrap.
+void BackupTimer(DWORD dwNow)
+{
+    if (!s_bBackupClockStarted)
+    {
+        m_dwLastBackupTime = dwNow;
+        s_bBackupClockStarted = true;
+    }
+    // While auto-scroll holds it back the time runs on, so the save comes once it is off.
+    if (dwNow - m_dwLastBackupTime > 120000 && !m_bAutoScroll)
+    {
+        Trace("SaveData");
+        SaveData(true, "");
+        m_dwLastBackupTime = dwNow;
+    }
+}
+
 void ZANRun()
 {
     Trace("ZANRun");
@@ -121,6 +142,7 @@ void ZANRun()
         CheckFilterClicks();
 
     DWORD dwNow = timeGetTime();
+    BackupTimer(dwNow);
     if (EaseCameraHeight())
     {
         Trace("CalculateScreenPosition");

@@ -12,5 +12,9 @@ void ZANRun();
 // The tool (0 to 8) under the pointer at (x, y) in the open popup, or -1 for none.
 int ToolPopupCell(int x, int y);
 
+// The backup save of ZANRun for a clock reading in ms: once more than two minutes passed
+// since the last one (counted from the first call) and auto-scroll is off.
+void BackupTimer(DWORD dwNow);
+
 // The clock steps of ZANRun for a clock reading in ms; the first call starts the clock.
 void MeasureFrame(DWORD dwNow);

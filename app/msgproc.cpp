@@ -4,6 +4,7 @@
 #include "app/log.h"
 #include "app/render.h"
 #include "app/splash.h"
+#include "editor/mapfile.h"
 #include "terrain/mapdata.h"
 
 // The mouse state: flags from button messages, position from the frame's poll.
@@ -44,6 +45,7 @@ static void Escape()
     if (m_siScreenMode == 2)
     {
         ShowSplash();
+        SaveData(true, "");
         PostQuitMessage(0);
     }
     else

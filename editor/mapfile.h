@@ -1,0 +1,13 @@
+// The map file: the whole map as text in "savegame\", under a typed name or as the backup.
+#pragma once
+
+const int MAX_MAP_NAME = 30;   // characters of a typed map name
+
+// Writes the current map to "savegame\VEZIDI.bak" when bBackup, else to
+// "savegame\<text>.gam", where text is the current map name. Switches to the game screen.
+void SaveData(bool bBackup, const char* text);
+
+// Reads "savegame\<fileName>" whole and only then replaces the map, its texture coordinates
+// and its caves; a file that cannot be read completely leaves everything as it was. Switches
+// to the game screen.
+void LoadData(const char* fileName);

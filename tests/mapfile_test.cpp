@@ -1,0 +1,453 @@
+// The map file: a saved map comes back exactly, the text is laid out line by line as saved
+// maps rely on, damaged files and bad names leave the map alone, and the backup timer.
+#include "support/devicefixture.h"
+
+#include <cstddef>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/log.h"
+#include "app/msgproc.h"
+#include "editor/mapfile.h"
+#include "terrain/caves.h"
+#include "terrain/landtextures.h"
+#include "terrain/mapdata.h"
+#include "support/readback.h"
+
+static std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+static void WriteLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::ofstream out(path);
+    for (const std::string& line : lines)
+        out << line << '\n';
+}
+
+static bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static bool LogHas(const std::string& start, const std::string& end)
+{
+    for (const std::string& line : ReadLog())
+        if (line.compare(0, start.size(), start) == 0 && line.size() >= end.size() &&
+            line.compare(line.size() - end.size(), end.size(), end) == 0)
+            return true;
+    return false;
+}
+
+// Everything a map file holds, as the program holds it now.
+struct Snapshot
+{
+    std::unique_ptr<MapData> pData;
+    std::vector<TileTexCoords> base, alpha;
+    std::vector<CaveData> caves;
+    std::vector<CaveSummary> summaries;
+};
+
+static Snapshot TakeSnapshot()
+{
+    Snapshot s;
+    s.pData.reset(new MapData(GetMapData()));
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            s.base.push_back(GetBaseTileUV(x, z));
+            s.alpha.push_back(GetAlphaTileUV(x, z));
+        }
+    for (int i = 0; i < GetCaveDataCount(); i++)
+        s.caves.push_back(GetCaveData(i));
+    for (int i = 0; i < GetNumCaves(); i++)
+        s.summaries.push_back(GetCaveSummary(i));
+    return s;
+}
+
+// The normals are derived and left out.
+static void ExpectSameMap(const Snapshot& a, const Snapshot& b)
+{
+    EXPECT_EQ(memcmp(a.pData.get(), b.pData.get(), offsetof(MapData, vNormal)), 0);
+    EXPECT_EQ(memcmp(a.base.data(), b.base.data(), a.base.size() * sizeof(TileTexCoords)), 0);
+    EXPECT_EQ(memcmp(a.alpha.data(), b.alpha.data(), a.alpha.size() * sizeof(TileTexCoords)), 0);
+    ASSERT_EQ(a.caves.size(), b.caves.size());
+    for (size_t i = 0; i < a.caves.size(); i++)
+    {
+        const CaveData &p = a.caves[i], &q = b.caves[i];
+        EXPECT_EQ(p.siTile, q.siTile) << i;
+        EXPECT_EQ(p.siTextureA, q.siTextureA) << i;
+        EXPECT_EQ(p.siTextureB, q.siTextureB) << i;
+        EXPECT_EQ(memcmp(p.vCorner, q.vCorner, sizeof(p.vCorner)), 0) << i;
+        EXPECT_EQ(memcmp(p.siTexCoordA, q.siTexCoordA, sizeof(p.siTexCoordA)), 0) << i;
+        EXPECT_EQ(memcmp(p.siTexCoordB, q.siTexCoordB, sizeof(p.siTexCoordB)), 0) << i;
+    }
+    ASSERT_EQ(a.summaries.size(), b.summaries.size());
+    for (size_t i = 0; i < a.summaries.size(); i++)
+        EXPECT_EQ(memcmp(&a.summaries[i], &b.summaries[i], sizeof(CaveSummary)), 0) << i;
+}
+
+static const int CAVE_TILES[3] = {203, 5071, 9999};
+
+// Appends caves on the tiles above, each record telling itself apart, and marks their tiles.
+static void PlaceCaves(MapData* pData, int iCount)
+{
+    EmptyCaveLists();
+    for (int c = 0; c < iCount; c++)
+    {
+        const int x = CAVE_TILES[c] % MAP_SIZE, z = CAVE_TILES[c] / MAP_SIZE;
+        for (int r = 0; r < CAVE_TRIANGLES; r++)
+        {
+            CaveData rec = CaveData();
+            rec.siTile = (short)CAVE_TILES[c];
+            for (int k = 0; k < 3; k++)
+            {
+                rec.vCorner[k] = D3DXVECTOR3(x + 0.25f * k, 1.5f + c, z + 0.0625f * r);
+                rec.siTexCoordA[k][0] = (short)(8 * k);
+                rec.siTexCoordA[k][1] = (short)(128 - r);
+                rec.siTexCoordB[k][0] = (short)(r + k);
+                rec.siTexCoordB[k][1] = (short)(64 + c);
+            }
+            rec.siTextureA = (short)(8 * c + r % 2);
+            rec.siTextureB = r < 8 ? 128 : 9;
+            AddCaveData(rec);
+        }
+        pData->siTileType[x][z] = 1;
+        pData->siCaveNumber[x][z] = (short)c;
+    }
+    SetCaveCount(iCount);
+    for (int c = 0; c < iCount; c++)
+        AddCaveSummary({CAVE_TILES[c], CAVE_TRIANGLES * (c + 1), 0, 0, (c + 1) % 4});
+    SetMapData(*pData);
+    RebuildCaveVBs();
+}
+
+class MapFile : public DeviceTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        DeviceTest::SetUpTestSuite();
+        InitCamera();
+        InitMapData();
+        LoadLandTextures();
+        s_pBlank = new MapData(GetMapData());
+        s_blankUV = GetBaseTileUV(0, 0);
+    }
+
+    // Every test starts on the blank map without caves.
+    void SetUp() override
+    {
+        EmptyCaveLists();
+        SetCaveCount(0);
+        for (int x = 0; x < MAP_SIZE; x++)
+            for (int z = 0; z < MAP_SIZE; z++)
+            {
+                SetBaseTileUV(s_blankUV, x, z);
+                SetAlphaTileUV(s_blankUV, x, z);
+            }
+        SetMapData(*s_pBlank);
+        m_siScreenMode = 0;
+        InitErrorLog();
+    }
+
+    // A map that uses every field with values a blank map does not hold, and two caves.
+    static void MakeKnownMap()
+    {
+        std::unique_ptr<MapData> pData(new MapData(*s_pBlank));
+        for (int x = 0; x < MAP_SIZE; x++)
+            for (int z = 0; z < MAP_SIZE; z++)
+            {
+                pData->siHeight[x][z] = (short)((x * 7 + z * 13) % 257);
+                pData->siBaseTexture[x][z] = (short)(((x + 2 * z) % 16) * 8);
+                pData->siBaseRotation[x][z] = (short)((x + z) % 4);
+                pData->bBaseFlipX[x][z] = x % 2 == 0;
+                pData->bBaseFlipZ[x][z] = z % 3 == 0;
+                pData->bTriangleFlip[x][z] = (x + z) % 5 == 0;
+                pData->siAlphaTexture[x][z] = (x * z) % 9 == 0 ? 128 : (short)((x % 16) * 8 + 1 + z % 7);
+                pData->siAlphaRotation[x][z] = (short)((x * z) % 4);
+                pData->bAlphaFlipX[x][z] = (x + z) % 3 == 0;
+                pData->bAlphaFlipZ[x][z] = x % 4 == 1;
+                TileTexCoords base = {{0.125f, 0.25f, 0.5f, 0.0625f, x / 100.0f, z / 1000.0f, 1.0f, 0.875f}};
+                TileTexCoords alpha = {{0.93f, 0.07f, 0.0f, 1.0f, 0.333333f, 0.5f, z / 32.0f, 0.07f}};
+                SetBaseTileUV(base, x, z);
+                SetAlphaTileUV(alpha, x, z);
+            }
+        PlaceCaves(pData.get(), 2);
+    }
+
+    static MapData* s_pBlank;
+    static TileTexCoords s_blankUV;
+};
+
+MapData* MapFile::s_pBlank = NULL;
+TileTexCoords MapFile::s_blankUV;
+
+TEST_F(MapFile, ASavedMapLoadsBackExactly)
+{
+    MakeKnownMap();
+    Snapshot saved = TakeSnapshot();
+    m_siScreenMode = 1;
+    SaveData(false, "ROUND TRIP");
+    EXPECT_EQ(m_siScreenMode, 2);
+    ASSERT_TRUE(FileExists("savegame\\ROUND TRIP.gam"));
+
+    // Another map with three caves in its place.
+    std::unique_ptr<MapData> pOther(new MapData(*s_pBlank));
+    pOther->siHeight[4][4] = 99;
+    PlaceCaves(pOther.get(), 3);
+
+    m_siScreenMode = 0;
+    LoadData("ROUND TRIP.gam");
+    EXPECT_EQ(m_siScreenMode, 2);
+    ExpectSameMap(TakeSnapshot(), saved);
+    EXPECT_EQ(GetNumCaves(), 2);
+    EXPECT_EQ((int)m_CaveVBs.size(), 2);
+    EXPECT_EQ(GetMapData().siCaveNumber[3][2], 0);
+    EXPECT_EQ(GetMapData().siCaveNumber[71][50], 1);
+    EXPECT_TRUE(ReadLog().size() <= 1) << ReadLog().back();
+}
+
+TEST_F(MapFile, CoordinatesComeBackRoundedToSixDigits)
+{
+    TileTexCoords rec = s_blankUV;
+    rec.fUV[0] = 12.345678f;
+    SetBaseTileUV(rec, 10, 20);
+    SaveData(false, "ROUNDED");
+    SetBaseTileUV(s_blankUV, 10, 20);
+    LoadData("ROUNDED.gam");
+    EXPECT_EQ(GetBaseTileUV(10, 20).fUV[0], 12.3457f);
+}
+
+TEST_F(MapFile, TheBlankMapIsWrittenAsTwentyThousandAndFourLines)
+{
+    SaveData(true, "");
+    std::vector<std::string> lines = ReadLines("savegame\\VEZIDI.bak");
+    ASSERT_EQ(lines.size(), 20004u);
+    EXPECT_EQ(lines[0].find_first_not_of("0123456789"), std::string::npos);
+    EXPECT_EQ(lines[1], "32");
+    int iOddTiles = 0;
+    for (int t = 0; t < 10000; t++)
+        if (lines[2 + 2 * t] != "0 0 0 64 0 0 0 0 128 0 0 0" ||
+            lines[3 + 2 * t] != "0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93 "
+                                "0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93")
+            iOddTiles++;
+    EXPECT_EQ(iOddTiles, 0);
+    EXPECT_EQ(lines[20002], "0");
+    EXPECT_EQ(lines[20003], "0");
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak.tmp"));
+}
+
+TEST_F(MapFile, TilesAndCavesAreWrittenInTheirFileOrder)
+{
+    MakeKnownMap();
+    std::unique_ptr<MapData> pData(new MapData(GetMapData()));
+    // Tile (3, 2), index 203, the first cave's tile.
+    pData->siHeight[3][2] = -17;
+    pData->siBaseTexture[3][2] = 24;
+    pData->bBaseFlipX[3][2] = true;
+    pData->bBaseFlipZ[3][2] = false;
+    pData->siBaseRotation[3][2] = 3;
+    pData->bTriangleFlip[3][2] = true;
+    pData->siAlphaTexture[3][2] = 33;
+    pData->bAlphaFlipX[3][2] = false;
+    pData->bAlphaFlipZ[3][2] = true;
+    pData->siAlphaRotation[3][2] = 2;
+    SetMapData(*pData);
+    SetBaseTileUV({{0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f}}, 3, 2);
+    SetAlphaTileUV({{1, 2, 3, 4, 5, 6, 7, 8}}, 3, 2);
+    SaveData(false, "ORDER");
+
+    std::vector<std::string> lines = ReadLines("savegame\\ORDER.gam");
+    ASSERT_EQ(lines.size(), 20004u + 32 * 4 + 2);
+    EXPECT_EQ(lines[2 + 2 * 203], "-17 1 0 24 1 0 3 1 33 0 1 2");
+    EXPECT_EQ(lines[3 + 2 * 203], "0.5 0.6 0.1 0.2 0.3 0.4 0.7 0.8 5 6 1 2 3 4 7 8");
+    EXPECT_EQ(lines[20002], "32");
+    // Record 17: the second of cave 1 on tile (71, 50).
+    const size_t r = 20003 + 17 * 4;
+    EXPECT_EQ(lines[r], "71 2.5 50.0625");
+    EXPECT_EQ(lines[r + 1], "71.25 2.5 50.0625");
+    EXPECT_EQ(lines[r + 2], "71.5 2.5 50.0625");
+    EXPECT_EQ(lines[r + 3], "0 127 8 127 16 127 128 5071 9 1 65 2 65 3 65");
+    EXPECT_EQ(lines[20003 + 32 * 4], "2");
+    EXPECT_EQ(lines[20004 + 32 * 4], "16 1 203");
+    EXPECT_EQ(lines[20005 + 32 * 4], "32 2 5071");
+}
+
+TEST_F(MapFile, AMapWithoutCavesEmptiesTheCaveLists)
+{
+    SaveData(false, "NO CAVES");
+    MakeKnownMap();
+    LoadData("NO CAVES.gam");
+    EXPECT_EQ(GetNumCaves(), 0);
+    EXPECT_EQ(GetCaveDataCount(), 0);
+    EXPECT_TRUE(m_CaveVBs.empty());
+    EXPECT_EQ(GetMapData().siTileType[3][2], 0);
+}
+
+// Each damage to a good file, made line by line on its text.
+struct Damage
+{
+    const char* name;
+    std::function<void(std::vector<std::string>*)> apply;
+};
+
+TEST_F(MapFile, ADamagedFileLeavesTheMapAsItWas)
+{
+    MakeKnownMap();
+    SaveData(false, "GOOD");
+    const std::vector<std::string> good = ReadLines("savegame\\GOOD.gam");
+    ASSERT_EQ(good.size(), 20004u + 32 * 4 + 2);
+    const size_t iCaves = 20002, iCount = iCaves + 1 + 32 * 4, iLast = good.size() - 1;
+
+    const Damage damages[] = {
+        {"empty", [](std::vector<std::string>* l) { l->clear(); }},
+        {"cut in the land", [](std::vector<std::string>* l) { l->resize(9000); }},
+        {"cut in a line", [](std::vector<std::string>* l) { (*l)[999] = "0.5 0.6"; l->resize(1000); }},
+        {"cut before the caves", [](std::vector<std::string>* l) { l->resize(20002); }},
+        {"cut in the summaries", [=](std::vector<std::string>* l) { l->resize(iLast); }},
+        {"more at the end", [](std::vector<std::string>* l) { l->push_back("7"); }},
+        {"a word for a height", [](std::vector<std::string>* l) { (*l)[2] = "abc 0 0 64 0 0 0 0 128 0 0 0"; }},
+        {"a height too large", [](std::vector<std::string>* l) { (*l)[4] = "40000 0 0 64 0 0 0 0 128 0 0 0"; }},
+        {"a flip of 2", [](std::vector<std::string>* l) { (*l)[6] = "0 0 0 64 2 0 0 0 128 0 0 0"; }},
+        {"a number run together", [](std::vector<std::string>* l) { (*l)[8] = "0 0 0 64 0 0 0 0 128 0 0 0x"; }},
+        {"a coordinate not a number", [](std::vector<std::string>* l) { (*l)[3] = "nan 0.93 0.07 0.07 0.93 0.07 0.93 0.93 0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93"; }},
+        {"a tile naming a missing cave", [](std::vector<std::string>* l) { (*l)[10] = "0 1 2 64 0 0 0 0 128 0 0 0"; }},
+        {"records not whole caves", [=](std::vector<std::string>* l) { (*l)[iCaves] = "31"; }},
+        {"more caves than records", [=](std::vector<std::string>* l) { (*l)[iCount] = "3"; }},
+        {"a huge record count", [=](std::vector<std::string>* l) { (*l)[iCaves] = "99999999999"; }},
+        {"a cave texture past 128", [=](std::vector<std::string>* l) { (*l)[iCaves + 4] = "0 128 8 128 16 128 200 203 0 0 64 1 64 2 64"; }},
+        {"a cave tile off the map", [=](std::vector<std::string>* l) { (*l)[iCaves + 4] = "0 128 8 128 16 128 128 10000 0 0 64 1 64 2 64"; }},
+        {"a wrong record end", [=](std::vector<std::string>* l) { (*l)[iCount + 1] = "15 1 203"; }},
+        {"a direction of 4", [=](std::vector<std::string>* l) { (*l)[iCount + 2] = "32 4 5071"; }},
+        {"an overlong value", [](std::vector<std::string>* l) { (*l)[1] = std::string(5000, '3'); }},
+    };
+    for (const Damage& damage : damages)
+    {
+        std::vector<std::string> lines = good;
+        damage.apply(&lines);
+        WriteLines("savegame\\BAD.gam", lines);
+        std::unique_ptr<MapData> pOther(new MapData(*s_pBlank));
+        pOther->siHeight[4][4] = 99;
+        PlaceCaves(pOther.get(), 3);
+        Snapshot before = TakeSnapshot();
+        InitErrorLog();
+        m_siScreenMode = 0;
+
+        LoadData("BAD.gam");
+        SCOPED_TRACE(damage.name);
+        EXPECT_EQ(m_siScreenMode, 2);
+        ExpectSameMap(TakeSnapshot(), before);
+        EXPECT_EQ((int)m_CaveVBs.size(), 3);
+        EXPECT_TRUE(LogHas("LoadData: savegame\\BAD.gam ", "; the map is unchanged"));
+    }
+    // The good file itself loads.
+    LoadData("GOOD.gam");
+    EXPECT_EQ(GetNumCaves(), 2);
+}
+
+TEST_F(MapFile, MissingFilesAndBadNamesAreLoggedAndChangeNothing)
+{
+    MakeKnownMap();
+    Snapshot before = TakeSnapshot();
+    LoadData("NOSUCH.gam");
+    EXPECT_TRUE(LogHas("LoadData: cannot open savegame\\NOSUCH.gam", ""));
+    LoadData(std::string(200, 'A').c_str());
+    EXPECT_TRUE(LogHas("LoadData: the name", "is longer than 34 characters"));
+    LoadData("..\\ZANerrors.log");
+    EXPECT_TRUE(LogHas("LoadData: the name \"..\\ZANerrors.log\" holds a character", ""));
+    LoadData(NULL);
+    EXPECT_TRUE(LogHas("LoadData: cannot open savegame\\", ""));
+    ExpectSameMap(TakeSnapshot(), before);
+
+    // A file far larger than any map is not read.
+    HANDLE h = CreateFileA("savegame\\HUGE.gam", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 65LL << 20;
+    SetFilePointerEx(h, size, NULL, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+    LoadData("HUGE.gam");
+    EXPECT_TRUE(LogHas("LoadData: savegame\\HUGE.gam is too large", ""));
+    DeleteFileA("savegame\\HUGE.gam");
+    ExpectSameMap(TakeSnapshot(), before);
+
+    const std::string name31(31, 'B');
+    SaveData(false, name31.c_str());
+    EXPECT_FALSE(FileExists("savegame\\" + name31 + ".gam"));
+    EXPECT_TRUE(LogHas("SaveData: the name", "is longer than 30 characters"));
+    SaveData(false, "..\\OUT");
+    EXPECT_FALSE(FileExists("OUT.gam"));
+    EXPECT_TRUE(LogHas("SaveData: the name \"..\\OUT\" holds a character", ""));
+}
+
+TEST_F(MapFile, NamesUpToThirtyCharactersAndTheEmptyNameAreSaved)
+{
+    const std::string name30(30, 'C');
+    SaveData(false, name30.c_str());
+    EXPECT_TRUE(FileExists("savegame\\" + name30 + ".gam"));
+    SaveData(false, "");
+    EXPECT_TRUE(FileExists("savegame\\.gam"));
+    LoadData((name30 + ".gam").c_str());
+    EXPECT_EQ(ReadLog().size(), 1u);
+}
+
+TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
+{
+    char cDir[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cDir);
+    // The test's savegame folder has no savegame folder inside.
+    ASSERT_TRUE(SetCurrentDirectoryA("savegame"));
+    InitErrorLog();
+    SaveData(true, "");
+    bool bLogged = LogHas("SaveData: could not write savegame\\VEZIDI.bak", "not saved");
+    SetCurrentDirectoryA(cDir);
+    EXPECT_TRUE(bLogged);
+    EXPECT_EQ(m_siScreenMode, 2);
+}
+
+TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
+{
+    const DWORD dwStart = 5000;
+    m_bTrace = true;
+    m_bAutoScroll = false;
+    DeleteFileA("savegame\\VEZIDI.bak");
+    BackupTimer(dwStart);   // this program's first frame starts the count
+    BackupTimer(dwStart + 120000);
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
+    m_siScreenMode = 1;
+    BackupTimer(dwStart + 120001);
+    EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
+    EXPECT_EQ(m_siScreenMode, 2);
+    EXPECT_TRUE(LogHas("SaveData", "SaveData"));
+
+    // With auto-scroll on the time runs on; the save comes once it is off.
+    DeleteFileA("savegame\\VEZIDI.bak");
+    m_bAutoScroll = true;
+    BackupTimer(dwStart + 300000);
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
+    m_bAutoScroll = false;
+    BackupTimer(dwStart + 300001);
+    EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
+    DeleteFileA("savegame\\VEZIDI.bak");
+    BackupTimer(dwStart + 420001);
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
+    m_bTrace = false;
+}
