@@ -68,8 +68,6 @@ static bool ModelFault(const char* pszFile, const char* pszWhat, int i)
     return false;
 }
 
-// ---- Model reader
-
 // A whole token as a number; false for anything else (end of file, text, trailing junk).
 static bool ReadInt(std::ifstream& in, int* pi)
 {
@@ -191,8 +189,6 @@ bool IsCaveModelUsable(int d)
            (int)m_CavePoints.size() >= CAVE_MODEL_POINTS * (d + 1) &&
            (int)m_CavePolygons.size() >= CAVE_MODEL_QUADS * (d + 1);
 }
-
-// ---- Records and accessors
 
 // Cave n has a summary and is counted.
 static bool IsCave(int n)
@@ -340,8 +336,6 @@ void DeleteCave()
     // Last, so that the recount inside finds the lists already renumbered.
     RemoveCaveAtTile(iTile);
 }
-
-// ---- Vertex buffers
 
 // Faces lit from above: the triangle's normal turned upward.
 static D3DXVECTOR3 CaveFaceNormal(const CaveData& rec)
@@ -494,8 +488,6 @@ void UpdateCavePosition(int n)
     if (s.iWrapOffsetZ != iOffsetZ && MoveCaveAxis(n, 2, iOffsetZ))
         s.iWrapOffsetZ = iOffsetZ;
 }
-
-// ---- Drawing
 
 static void DrawCaveQuad(LPDIRECT3DVERTEXBUFFER9 pVB, int q)
 {
