@@ -13,6 +13,7 @@
 #include "app/render.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "editor/picking.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
@@ -164,6 +165,21 @@ static void Frame()
     Render();
 }
 
+// The hover pick under the screen centre, on the land, and at the top, over the far land.
+static void PickAtCentre()
+{
+    RECT rc;
+    GetClientRect(GetDesktopWindow(), &rc);
+    PickTile(rc.right / 2, rc.bottom / 2);
+}
+
+static void PickAtTop()
+{
+    RECT rc;
+    GetClientRect(GetDesktopWindow(), &rc);
+    PickTile(rc.right / 2, 0);
+}
+
 // Every tile: a random base and alpha texture, rotations, flips, splits and heights.
 static void MakeBusyMap()
 {
@@ -234,6 +250,12 @@ static void BenchMap(const char* pszMap)
 
     Timing floorBuild = Measure(WriteVerticesOnce, 50);
     PrintRow("CalculateScreenPosition, flying", Measure(MapUpdateAfterMove, 50), floorBuild);
+    Timing pickCentre = Measure(PickAtCentre, 200);
+    Timing pickTop = Measure(PickAtTop, 200);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "PickTile, screen centre",
+           pickCentre.dMin, pickCentre.dMedian);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "PickTile, top of the screen",
+           pickTop.dMin, pickTop.dMedian);
 }
 
 int main()

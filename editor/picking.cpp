@@ -10,9 +10,6 @@
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
-// World height of every corner, read from the map at the start of each pick.
-static float s_fHeight[MAP_SIZE][MAP_SIZE];
-
 bool GetPickRay(int x, int y, D3DXVECTOR3* pOrig, D3DXVECTOR3* pDir)
 {
     if (m_pDevice == NULL)
@@ -24,6 +21,11 @@ bool GetPickRay(int x, int y, D3DXVECTOR3* pOrig, D3DXVECTOR3* pDir)
     m_pDevice->GetTransform(D3DTS_PROJECTION, &matProj);
     RECT rc;
     GetClientRect(GetDesktopWindow(), &rc);
+    if (rc.right <= 0 || rc.bottom <= 0)
+    {
+        LogError("Picking: the desktop has no size");
+        return false;
+    }
     D3DXVECTOR3 v((2.0f * (float)x / (float)rc.right - 1.0f) / matProj._11,
                   -(2.0f * (float)y / (float)rc.bottom - 1.0f) / matProj._22, 1.0f);
 
@@ -59,7 +61,8 @@ bool IntersectTriangle(const D3DXVECTOR3* pOrig, const D3DXVECTOR3* pDir, const 
         tvec = *p0 - *pOrig;
         det = -det;
     }
-    if (det < 0.0001f)
+    // Edge-on or degenerate; also a ray of NaNs.
+    if (!(det >= 0.0001f))
         return false;
 
     float u = D3DXVec3Dot(&tvec, &pvec);
@@ -82,12 +85,9 @@ bool IntersectTriangle(const D3DXVECTOR3* pOrig, const D3DXVECTOR3* pDir, const 
     return true;
 }
 
-static void ReadWorldHeights()
+static float CornerHeight(int x, int z)
 {
-    float s = (float)m_MapData.siHeightScale;
-    for (int x = 0; x < MAP_SIZE; x++)
-        for (int z = 0; z < MAP_SIZE; z++)
-            s_fHeight[x][z] = (float)m_MapData.siHeight[x][z] / s;
+    return (float)m_MapData.siHeight[x][z] / (float)m_MapData.siHeightScale;
 }
 
 // The tile's two triangles as the land build draws them: split from BL to TR, or from TL to
@@ -98,10 +98,10 @@ static void GetTileTriangles(int x, int z, D3DXVECTOR3 tri[2][3])
     int nx = NextTileX(x), nz = NextTileZ(z);
     float fx = (float)(x + m_iWrapOffsetX[x]);
     float fz = (float)(z + m_iWrapOffsetZ[z]);
-    D3DXVECTOR3 a(fx, s_fHeight[x][nz], fz + 1.0f);          // TL
-    D3DXVECTOR3 b(fx + 1.0f, s_fHeight[nx][nz], fz + 1.0f);  // TR
-    D3DXVECTOR3 c(fx, s_fHeight[x][z], fz);                  // BL
-    D3DXVECTOR3 d(fx + 1.0f, s_fHeight[nx][z], fz);          // BR
+    D3DXVECTOR3 a(fx, CornerHeight(x, nz), fz + 1.0f);          // TL
+    D3DXVECTOR3 b(fx + 1.0f, CornerHeight(nx, nz), fz + 1.0f);  // TR
+    D3DXVECTOR3 c(fx, CornerHeight(x, z), fz);                  // BL
+    D3DXVECTOR3 d(fx + 1.0f, CornerHeight(nx, z), fz);          // BR
     if (!m_MapData.bTriangleFlip[x][z])
     {
         tri[0][0] = a, tri[0][1] = c, tri[0][2] = b;
@@ -114,6 +114,27 @@ static void GetTileTriangles(int x, int z, D3DXVECTOR3 tri[2][3])
     }
 }
 
+// The ray parameters over which o + t * d lies in [lo, hi] of one axis, widened by a
+// thousandth of a unit so that rounding never loses a hit on a tile's edge; empty when the
+// first exceeds the second.
+static void GetSlab(float o, float d, float lo, float hi, float* pfFirst, float* pfLast)
+{
+    lo -= 0.001f;
+    hi += 0.001f;
+    if (d == 0.0f)
+    {
+        bool bInside = o >= lo && o <= hi;
+        *pfFirst = bInside ? -INFINITY : 1.0f;
+        *pfLast = bInside ? INFINITY : 0.0f;
+        return;
+    }
+    float t0 = (lo - o) / d, t1 = (hi - o) / d;
+    *pfFirst = fminf(t0, t1);
+    *pfLast = fmaxf(t0, t1);
+}
+
+// Every tile is still tried in the same order; only those whose column and row the ray
+// does not cross together in front of the eye are passed over, which cannot hold a hit.
 int PickTriangle(int* piFace, float* pfDist, int x, int y)
 {
     *piFace = NO_PICKED_FACE;
@@ -121,12 +142,23 @@ int PickTriangle(int* piFace, float* pfDist, int x, int y)
     D3DXVECTOR3 vOrig, vDir;
     if (!GetPickRay(x, y, &vOrig, &vDir))
         return 0;
-    ReadWorldHeights();
+
+    float fColFirst[MAP_SIZE], fColLast[MAP_SIZE], fRowFirst[MAP_SIZE], fRowLast[MAP_SIZE];
+    for (int i = 0; i < MAP_SIZE; i++)
+    {
+        float fx = (float)(i + m_iWrapOffsetX[i]), fz = (float)(i + m_iWrapOffsetZ[i]);
+        GetSlab(vOrig.x, vDir.x, fx, fx + 1.0f, &fColFirst[i], &fColLast[i]);
+        GetSlab(vOrig.z, vDir.z, fz, fz + 1.0f, &fRowFirst[i], &fRowLast[i]);
+    }
 
     int iNearest = 0;
     for (int tz = 0; tz < MAP_SIZE; tz++)
         for (int tx = 0; tx < MAP_SIZE; tx++)
         {
+            float fFirst = fmaxf(fmaxf(fColFirst[tx], fRowFirst[tz]), 0.0f);
+            float fLast = fminf(fColLast[tx], fRowLast[tz]);
+            if (fFirst > fLast)
+                continue;
             D3DXVECTOR3 tri[2][3];
             GetTileTriangles(tx, tz, tri);
             for (int t = 0; t < 2; t++)

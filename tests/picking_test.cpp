@@ -47,6 +47,8 @@ TEST(IntersectTriangle, MissesOutsideEdgeOnDegenerateAndBehindTheOrigin)
     D3DXVECTOR3 q2(2.0f, 0.0f, 0.0f);   // three points on one line
     D3DXVECTOR3 vAbove(0.5f, 5.0f, 0.0f);
     EXPECT_FALSE(IntersectTriangle(&vAbove, &vDown, &p0, &p1, &q2, &t, &u, &v));
+    D3DXVECTOR3 vNoDirection(NAN, NAN, NAN);
+    EXPECT_FALSE(IntersectTriangle(&vAbove, &vNoDirection, &p0, &p1, &p2, &t, &u, &v));
 
     // Below the triangle looking down: its line meets the triangle behind the origin.
     D3DXVECTOR3 vBelow(0.25f, -5.0f, 0.25f);
@@ -247,6 +249,66 @@ TEST_F(Picking, FindsTilesOnBothSidesOfTheWrapSeams)
     TurnCamera(3.14f);
     LookFrom(50, 20);
     EXPECT_EQ(PickEveryTileInView(&n, {99 * 100 + 50, 50}), "");
+}
+
+// The nearest hit among all 20,000 triangles of the map, none passed over.
+static int PickTryingEveryTriangle(int px, int py)
+{
+    D3DXVECTOR3 vOrig, vDir;
+    if (!GetPickRay(px, py, &vOrig, &vDir))
+        return -1;
+    int iFace = NO_PICKED_FACE;
+    float fBest = 0.0f;
+    for (int z = 0; z < MAP_SIZE; z++)
+        for (int x = 0; x < MAP_SIZE; x++)
+        {
+            float fx = (float)(x + m_iWrapOffsetX[x]), fz = (float)(z + m_iWrapOffsetZ[z]);
+            int nx = (x + 1) % MAP_SIZE, nz = (z + 1) % MAP_SIZE;
+            D3DXVECTOR3 a(fx, m_MapData.siHeight[x][nz] / 32.0f, fz + 1);
+            D3DXVECTOR3 b(fx + 1, m_MapData.siHeight[nx][nz] / 32.0f, fz + 1);
+            D3DXVECTOR3 c(fx, m_MapData.siHeight[x][z] / 32.0f, fz);
+            D3DXVECTOR3 d(fx + 1, m_MapData.siHeight[nx][z] / 32.0f, fz);
+            const D3DXVECTOR3* tri[2][3] = {{&a, &c, &b}, {&c, &d, &b}};
+            const D3DXVECTOR3* triFlipped[2][3] = {{&a, &d, &c}, {&a, &b, &d}};
+            for (int t = 0; t < 2; t++)
+            {
+                const D3DXVECTOR3* const* p = m_MapData.bTriangleFlip[x][z] ? triFlipped[t] : tri[t];
+                float fT, fU, fV;
+                if (IntersectTriangle(&vOrig, &vDir, p[0], p[1], p[2], &fT, &fU, &fV) &&
+                    (iFace == NO_PICKED_FACE || fT < fBest))
+                {
+                    iFace = z * 200 + x * 2 + t;
+                    fBest = fT;
+                }
+            }
+        }
+    return iFace;
+}
+
+TEST_F(Picking, TilesTheRayDoesNotCrossArePassedOverWithoutLosingAHit)
+{
+    // Rugged land: hills hide tiles and rays graze edges.
+    srand(7);
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            m_MapData.siHeight[x][z] = (short)(rand() % 257);
+            m_MapData.bTriangleFlip[x][z] = rand() % 2;
+        }
+    const int views[][2] = {{40, 30}, {99, 80}, {3, 97}};
+    for (const int* view : views)
+    {
+        LookFrom(view[0], view[1]);
+        for (int py = 0; py < m_rcScreen.bottom; py += 32)
+            for (int px = 0; px < m_rcScreen.right; px += 32)
+            {
+                int iFace = -1;
+                float fDist = 0.0f;
+                PickTriangle(&iFace, &fDist, px, py);
+                ASSERT_EQ(iFace, PickTryingEveryTriangle(px, py))
+                    << "from " << view[0] << "," << view[1] << " at " << px << "," << py;
+            }
+    }
 }
 
 TEST_F(Picking, ARidgeAlongAFlippedSplitIsPickedWhereItIsDrawn)
