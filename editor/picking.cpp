@@ -1,5 +1,5 @@
-// Picking: the eye ray through a screen point against every land triangle where the wrap
-// offsets place it, and the projected tile corner nearest to a screen point.
+// Picking: the eye ray through a screen point against the land triangles where the wrap
+// offsets place them, and the projected tile corner nearest to a screen point.
 #include "editor/picking.h"
 
 #include <cmath>
