@@ -71,47 +71,6 @@ protected:
         InitCamera();
     }
 
-    // One frame through Render, drawn into a target of our own that keeps it after the
-    // present.
-    static std::vector<DWORD> ReadFrame(int* piWidth, int* piHeight)
-    {
-        IDirect3DSurface9* pBack = NULL;
-        m_pDevice->GetRenderTarget(0, &pBack);
-        D3DSURFACE_DESC desc;
-        pBack->GetDesc(&desc);
-        IDirect3DSurface9* pTarget = NULL;
-        IDirect3DSurface9* pCopy = NULL;
-        std::vector<DWORD> pixels;
-        D3DLOCKED_RECT lr;
-        if (SUCCEEDED(m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format,
-                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &pTarget,
-                                                    NULL)) &&
-            SUCCEEDED(m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
-                                                             D3DPOOL_SYSTEMMEM, &pCopy, NULL)))
-        {
-            m_pDevice->SetRenderTarget(0, pTarget);
-            Render();
-            m_pDevice->SetRenderTarget(0, pBack);
-            if (SUCCEEDED(m_pDevice->GetRenderTargetData(pTarget, pCopy)) &&
-                SUCCEEDED(pCopy->LockRect(&lr, NULL, D3DLOCK_READONLY)))
-            {
-                pixels.resize(desc.Width * desc.Height);
-                for (UINT y = 0; y < desc.Height; y++)
-                    memcpy(&pixels[y * desc.Width], (const BYTE*)lr.pBits + y * lr.Pitch,
-                           desc.Width * 4);
-                pCopy->UnlockRect();
-                *piWidth = (int)desc.Width;
-                *piHeight = (int)desc.Height;
-            }
-        }
-        if (pCopy)
-            pCopy->Release();
-        if (pTarget)
-            pTarget->Release();
-        pBack->Release();
-        return pixels;
-    }
-
     // The tile whose near corner projects nearest to the screen point (fx * width, fy * height).
     static void TileNear(float fx, float fy, int* piX, int* piZ)
     {
@@ -427,7 +386,7 @@ TEST_F(Caves, TheSecondLayerDrawsOnlyQuadsWithASecondTexture)
     ASSERT_TRUE(AddCave(x, z));
     CalculateScreenPosition();
     int w = 0, h = 0;
-    ReadFrame(&w, &h);   // sets the frame's lights
+    RenderFrame(&w, &h);   // sets the frame's lights
 
     auto DrawCave = [&]() {
         m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -466,11 +425,11 @@ TEST_F(Caves, ACaveIsDrawnOnItsTileInTheFrame)
     D3DXVECTOR3 vScreen;
     ProjectToScreen(vMid, &vScreen);
     int w = 0, h = 0;
-    std::vector<DWORD> withCave = ReadFrame(&w, &h);
+    std::vector<DWORD> withCave = RenderFrame(&w, &h);
 
     m_iCurrentCave = 0;
     DeleteCave();
-    std::vector<DWORD> landOnly = ReadFrame(&w, &h);
+    std::vector<DWORD> landOnly = RenderFrame(&w, &h);
     ASSERT_EQ(withCave.size(), landOnly.size());
     int iDiffer = 0;
     for (int py = (int)vScreen.y - 3; py <= (int)vScreen.y + 3; py++)

@@ -11,21 +11,6 @@
 #include "app/startup.h"
 #include "terrain/mapdata.h"
 
-// Removes waiting messages; true when a quit message was among them. A paint request stays
-// queued until the window is validated.
-static bool DrainQueue()
-{
-    MSG msg;
-    bool bQuit = false;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-    {
-        if (msg.message == WM_PAINT)
-            ValidateRect(msg.hwnd, NULL);
-        bQuit = bQuit || msg.message == WM_QUIT;
-    }
-    return bQuit;
-}
-
 class Keys : public DeviceTest
 {
 protected:

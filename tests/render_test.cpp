@@ -81,47 +81,6 @@ protected:
                 m_MapData.siAlphaTexture[x][z] = 128;
         CalculateScreenPosition();
     }
-
-    // One frame through Render. The frame is drawn into a target of our own, which keeps it
-    // after the present, while the present shows the untouched back buffer.
-    static std::vector<DWORD> RenderFrame(int* piWidth, int* piHeight)
-    {
-        IDirect3DSurface9* pBack = NULL;
-        m_pDevice->GetRenderTarget(0, &pBack);
-        D3DSURFACE_DESC desc;
-        pBack->GetDesc(&desc);
-        IDirect3DSurface9* pTarget = NULL;
-        IDirect3DSurface9* pCopy = NULL;
-        std::vector<DWORD> pixels;
-        if (SUCCEEDED(m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format,
-                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &pTarget,
-                                                    NULL)) &&
-            SUCCEEDED(m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
-                                                             D3DPOOL_SYSTEMMEM, &pCopy, NULL)))
-        {
-            m_pDevice->SetRenderTarget(0, pTarget);
-            Render();
-            m_pDevice->SetRenderTarget(0, pBack);
-            D3DLOCKED_RECT lr;
-            if (SUCCEEDED(m_pDevice->GetRenderTargetData(pTarget, pCopy)) &&
-                SUCCEEDED(pCopy->LockRect(&lr, NULL, D3DLOCK_READONLY)))
-            {
-                pixels.resize(desc.Width * desc.Height);
-                for (UINT y = 0; y < desc.Height; y++)
-                    memcpy(&pixels[y * desc.Width], (const BYTE*)lr.pBits + y * lr.Pitch,
-                           desc.Width * 4);
-                pCopy->UnlockRect();
-                *piWidth = (int)desc.Width;
-                *piHeight = (int)desc.Height;
-            }
-        }
-        if (pCopy)
-            pCopy->Release();
-        if (pTarget)
-            pTarget->Release();
-        pBack->Release();
-        return pixels;
-    }
 };
 
 TEST_F(Frame, BlankMapIsLitLandThatFadesIntoTheFogTowardTheHorizon)

@@ -322,20 +322,6 @@ TEST_F(Splash, WithoutADeviceBothObjectsAreLoggedAndTheWaitStillRuns)
     EXPECT_EQ(s_readings.back().dwElapsed, 3000u);
 }
 
-// Removes waiting messages; true when a quit message was among them.
-static bool DrainQueue()
-{
-    MSG msg;
-    bool bQuit = false;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-    {
-        if (msg.message == WM_PAINT)
-            ValidateRect(msg.hwnd, NULL);
-        bQuit = bQuit || msg.message == WM_QUIT;
-    }
-    return bQuit;
-}
-
 TEST_F(Splash, IShowsItInTheGameScreenAndEscapeThenQuits)
 {
     DrainQueue();

@@ -1,6 +1,7 @@
 // The device fixture shared by the tests that draw.
 #include "support/devicefixture.h"
 
+#include "app/render.h"
 #include "app/startup.h"
 
 HWND DeviceTest::m_hWnd = NULL;
@@ -34,33 +35,61 @@ void DeviceTest::SetUpTestSuite()
     InitRenderStates();
 }
 
-std::vector<DWORD> DeviceTest::ReadBackBuffer(int* piWidth, int* piHeight)
+// Copies a render target's pixels through a system-memory surface.
+static std::vector<DWORD> CopyTarget(IDirect3DSurface9* pTarget, int* piWidth, int* piHeight)
 {
     std::vector<DWORD> pixels;
-    IDirect3DSurface9* pBack = NULL;
-    IDirect3DSurface9* pCopy = NULL;
     D3DSURFACE_DESC desc;
-    if (FAILED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &pBack)))
-        return pixels;
-    pBack->GetDesc(&desc);
+    pTarget->GetDesc(&desc);
+    IDirect3DSurface9* pCopy = NULL;
+    D3DLOCKED_RECT lr;
     if (SUCCEEDED(m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
                                                          D3DPOOL_SYSTEMMEM, &pCopy, NULL)) &&
-        SUCCEEDED(m_pDevice->GetRenderTargetData(pBack, pCopy)))
+        SUCCEEDED(m_pDevice->GetRenderTargetData(pTarget, pCopy)) &&
+        SUCCEEDED(pCopy->LockRect(&lr, NULL, D3DLOCK_READONLY)))
     {
-        D3DLOCKED_RECT lr;
-        if (SUCCEEDED(pCopy->LockRect(&lr, NULL, D3DLOCK_READONLY)))
-        {
-            pixels.resize(desc.Width * desc.Height);
-            for (UINT y = 0; y < desc.Height; y++)
-                memcpy(&pixels[y * desc.Width], (const BYTE*)lr.pBits + y * lr.Pitch,
-                       desc.Width * 4);
-            pCopy->UnlockRect();
-        }
+        pixels.resize(desc.Width * desc.Height);
+        for (UINT y = 0; y < desc.Height; y++)
+            memcpy(&pixels[y * desc.Width], (const BYTE*)lr.pBits + y * lr.Pitch,
+                   desc.Width * 4);
+        pCopy->UnlockRect();
         *piWidth = (int)desc.Width;
         *piHeight = (int)desc.Height;
     }
     if (pCopy)
         pCopy->Release();
+    return pixels;
+}
+
+std::vector<DWORD> DeviceTest::ReadBackBuffer(int* piWidth, int* piHeight)
+{
+    std::vector<DWORD> pixels;
+    IDirect3DSurface9* pBack = NULL;
+    if (FAILED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &pBack)))
+        return pixels;
+    pixels = CopyTarget(pBack, piWidth, piHeight);
+    pBack->Release();
+    return pixels;
+}
+
+std::vector<DWORD> DeviceTest::RenderFrame(int* piWidth, int* piHeight)
+{
+    std::vector<DWORD> pixels;
+    IDirect3DSurface9* pBack = NULL;
+    if (FAILED(m_pDevice->GetRenderTarget(0, &pBack)))
+        return pixels;
+    D3DSURFACE_DESC desc;
+    pBack->GetDesc(&desc);
+    IDirect3DSurface9* pTarget = NULL;
+    if (SUCCEEDED(m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format,
+                                                D3DMULTISAMPLE_NONE, 0, FALSE, &pTarget, NULL)))
+    {
+        m_pDevice->SetRenderTarget(0, pTarget);
+        Render();
+        m_pDevice->SetRenderTarget(0, pBack);
+        pixels = CopyTarget(pTarget, piWidth, piHeight);
+        pTarget->Release();
+    }
     pBack->Release();
     return pixels;
 }
@@ -87,4 +116,17 @@ void MovePointer(int x, int y)
             return;
         Sleep(10);
     }
+}
+
+bool DrainQueue()
+{
+    MSG msg;
+    bool bQuit = false;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_PAINT)
+            ValidateRect(msg.hwnd, NULL);
+        bQuit = bQuit || msg.message == WM_QUIT;
+    }
+    return bQuit;
 }

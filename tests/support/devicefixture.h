@@ -16,12 +16,20 @@ protected:
     // The back buffer's pixels as 0xAARRGGBB, row by row; read before Present.
     static std::vector<DWORD> ReadBackBuffer(int* piWidth, int* piHeight);
 
+    // One frame through Render, drawn into a target of our own that keeps it after the
+    // present (under Wine the back buffer reads back black once presented).
+    static std::vector<DWORD> RenderFrame(int* piWidth, int* piHeight);
+
 public:
     static HWND m_hWnd;
 };
 
 // Moves the pointer and waits until the system reports it there.
 void MovePointer(int x, int y);
+
+// Removes waiting messages; true when a quit message was among them. A paint request stays
+// queued until the window is validated, so it is validated here.
+bool DrainQueue();
 
 // Counts the pixels of a rectangle for which pred(colour) holds.
 int CountPixels(const std::vector<DWORD>& pixels, int iWidth, int x0, int y0, int x1, int y1,
