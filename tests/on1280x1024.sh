@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Runs test programs on a 1280 x 1024 desktop. The desktop of a wineserver follows the display
-# it first met, so they get a Wine prefix (a copy of the main one) and a wineserver of their own.
+# Runs test programs on a 1280 x 1024 desktop, on a display and a wineserver of their own.
 set -euo pipefail
 build=$1; shift
-export WINEPREFIX="$build/wineprefix1280" WINEDEBUG=-all
+source "$(dirname "$0")/altprefix.sh"
+use_alt_prefix "$build"
 if [ -z "${ZAN_ON_DISPLAY:-}" ]; then
-  [ -f "$WINEPREFIX/.zan-ready" ] || { rm -rf "$WINEPREFIX"; cp -a "$build/wineprefix" "$WINEPREFIX"; }
   ZAN_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@" </dev/null
 fi
 /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # zan.exe with no X display: Direct3D cannot start, the failure is logged and the shutdown
-# still runs every release step, ending with "Closing down" and exit code 0.
+# still runs every release step, ending with "Closing down" and exit code 0. It runs on a
+# wineserver of its own: a desktop started without a display would refuse later windows.
 set -u
-run_dir=$1
+build=$1
+source "$(dirname "$0")/altprefix.sh"
+use_alt_prefix "$build"
 rm -f ZANerrors.log
-env -u DISPLAY timeout 60 /usr/lib/wine/wine64 "$run_dir/zan.exe" </dev/null >/dev/null 2>wine.err
+env -u DISPLAY timeout 60 /usr/lib/wine/wine64 "$build/run/zan.exe" </dev/null >/dev/null 2>wine.err
 code=$?
+/usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
 [ "$code" -eq 0 ] || { echo "exit code $code"; cat wine.err; exit 1; }
 log=$(tr -d '\r' < ZANerrors.log)
 expect() { grep -qxF "$1" <<<"$log" || { echo "missing line: $1"; echo "$log" | head; exit 1; }; }
