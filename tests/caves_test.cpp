@@ -21,6 +21,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 #include "support/readback.h"
+#include "support/flatmap.h"
 
 static bool Contains(const std::vector<std::string>& lines, const std::string& text)
 {
@@ -46,24 +47,7 @@ protected:
         LoadCaveModels();
     }
 
-    void SetUp() override
-    {
-        EmptyCaveLists();
-        m_iCurrentCave = 0;
-        for (int x = 0; x < MAP_SIZE; x++)
-        {
-            m_iWrapOffsetX[x] = 0;
-            m_iWrapOffsetZ[x] = 0;
-            for (int z = 0; z < MAP_SIZE; z++)
-            {
-                m_MapData.siHeight[x][z] = 0;
-                m_MapData.siTileType[x][z] = 0;
-                m_MapData.siCaveNumber[x][z] = 0;
-                m_bDisplayable[x][z] = false;
-            }
-        }
-        InitErrorLog();
-    }
+    void SetUp() override { FlattenMapWithoutCaves(); }
 
     void TearDown() override
     {

@@ -12,6 +12,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 #include "support/readback.h"
+#include "support/flatmap.h"
 
 static const float LO = 0.07f, HI = 0.93f;
 
@@ -28,14 +29,11 @@ protected:
     void SetUp() override
     {
         InitMapData();
+        FlattenMap();
         for (int x = 0; x < MAP_SIZE; x++)
         {
-            m_iWrapOffsetX[x] = 0;
-            m_iWrapOffsetZ[x] = 0;
             for (int z = 0; z < MAP_SIZE; z++)
             {
-                m_MapData.siHeight[x][z] = 0;
-                m_MapData.siTileType[x][z] = 0;
                 m_MapData.siBaseTexture[x][z] = 64;
                 m_MapData.siBaseRotation[x][z] = 0;
                 m_MapData.bBaseFlipX[x][z] = false;
@@ -48,7 +46,6 @@ protected:
                 m_MapData.vNormal[x][z] = D3DXVECTOR3(9.0f, 9.0f, 9.0f);
                 WriteBlankRecord(&m_BaseTexCoords[x][z]);
                 WriteBlankRecord(&m_AlphaTexCoords[x][z]);
-                m_bDisplayable[x][z] = false;
             }
         }
         bGrid = false;

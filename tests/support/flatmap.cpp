@@ -1,0 +1,31 @@
+// A known flat map for the terrain and cave tests.
+#include "support/flatmap.h"
+
+#include "app/log.h"
+#include "terrain/caves.h"
+#include "terrain/mapdata.h"
+#include "terrain/view.h"
+
+void FlattenMap()
+{
+    for (int x = 0; x < MAP_SIZE; x++)
+    {
+        m_iWrapOffsetX[x] = 0;
+        m_iWrapOffsetZ[x] = 0;
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            m_MapData.siHeight[x][z] = 0;
+            m_MapData.siTileType[x][z] = 0;
+            m_MapData.siCaveNumber[x][z] = 0;
+            m_bDisplayable[x][z] = false;
+        }
+    }
+}
+
+void FlattenMapWithoutCaves()
+{
+    EmptyCaveLists();
+    m_iCurrentCave = 0;
+    FlattenMap();
+    InitErrorLog();
+}
