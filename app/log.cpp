@@ -24,3 +24,27 @@ void LogError(const char* text)
     m_ErrorLog.close();
     m_ErrorLog.clear();   // a failed open must not poison the next message
 }
+
+std::string QuoteForLog(const std::string& strText, size_t nMaxBytes)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    std::string strOut = "\"";
+    size_t n = strText.size() < nMaxBytes ? strText.size() : nMaxBytes;
+    for (size_t i = 0; i < n; i++)
+    {
+        unsigned char c = (unsigned char)strText[i];
+        // A 0x1A ends a text-mode read of the log; a CR or LF would forge a line.
+        if (c < 0x20 || c >= 0x7F || c == '"')
+        {
+            strOut += "\\x";
+            strOut += HEX[c >> 4];
+            strOut += HEX[c & 15];
+        }
+        else
+            strOut += (char)c;
+    }
+    strOut += "\"";
+    if (n < strText.size())
+        strOut += "...";
+    return strOut;
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,8 @@ std::vector<int> m_PointCounts;
 std::vector<int> m_PolygonCounts;
 // Set per direction when its file held exactly the model the fit needs.
 static bool m_bModelUsable[NUM_CAVE_DIRECTIONS];
+// Largest model coordinate read, in hundredths of a tile: ten tiles from the cave's corner.
+static const float MAX_MODEL_COORD = 1000.0f;
 
 // Cave lists; appended by the construction and the map reader, cut by DeleteCave.
 std::vector<CaveData> m_CaveData;
@@ -53,7 +56,7 @@ static bool bCaveLayerToggle = true;
 static void LogFormat(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
 static void LogFormat(const char* pszFormat, ...)
 {
-    char cLine[160];
+    char cLine[320];
     va_list args;
     va_start(args, pszFormat);
     vsnprintf(cLine, sizeof(cLine), pszFormat, args);
@@ -65,6 +68,14 @@ static void LogFormat(const char* pszFormat, ...)
 static bool ModelFault(const char* pszFile, const char* pszWhat, int i)
 {
     LogFormat("%s: %s %d", pszFile, pszWhat, i);
+    return false;
+}
+
+// The same for a coordinate token, quoted as it stands in the file.
+static bool ModelFault(const char* pszFile, int iPoint, const char* pszWhat,
+                       const std::string& strToken)
+{
+    LogFormat("%s: point %d: %s %s", pszFile, iPoint, QuoteForLog(strToken).c_str(), pszWhat);
     return false;
 }
 
@@ -83,14 +94,21 @@ static bool ReadInt(std::ifstream& in, int* pi)
     return true;
 }
 
-static bool ReadFloat(std::ifstream& in, float* pf)
+// A model coordinate, in hundredths of a tile, as a whole finite token within
+// MAX_MODEL_COORD; anything else is logged with the file, the point and the token quoted.
+static bool ReadCoordinate(std::ifstream& in, const char* pszFile, int iPoint, float* pf)
 {
     std::string strToken;
     if (!(in >> strToken))
-        return false;
+        return ModelFault(pszFile, "missing or malformed point", iPoint);
     char* pEnd = NULL;
     *pf = strtof(strToken.c_str(), &pEnd);
-    return *pEnd == '\0';
+    if (*pEnd != '\0')
+        return ModelFault(pszFile, iPoint, "is not a number", strToken);
+    // A NaN or a far-off corner would reach the map file, and its loader rightly refuses it.
+    if (!std::isfinite(*pf) || std::fabs(*pf) > MAX_MODEL_COORD)
+        return ModelFault(pszFile, iPoint, "is out of range", strToken);
+    return true;
 }
 
 static bool SkipTokens(std::ifstream& in, int n)
@@ -128,8 +146,9 @@ static bool ReadCaveModel(const char* pszFile, std::vector<CavePoint>* pPoints,
     for (int i = 0; i < *piPoints; i++)
     {
         CavePoint p;
-        if (!ReadFloat(in, &p.x) || !ReadFloat(in, &p.y) || !ReadFloat(in, &p.z))
-            return ModelFault(pszFile, "missing or malformed point", i);
+        if (!ReadCoordinate(in, pszFile, i, &p.x) || !ReadCoordinate(in, pszFile, i, &p.y) ||
+            !ReadCoordinate(in, pszFile, i, &p.z))
+            return false;
         p.x /= 100.0f;
         p.y /= 100.0f;
         p.z /= 100.0f;

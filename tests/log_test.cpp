@@ -75,3 +75,22 @@ TEST(Log, SurvivesTheProcessBeingKilled)
     std::vector<std::string> expected = {"ZANerrors.log started ", "one", "two"};
     EXPECT_EQ(ReadLog(), expected);
 }
+
+// A damaged file's token goes into the log quoted; no byte of it may end a read of the log,
+// forge a line or run on without bound.
+TEST(Log, QuotedUntrustedTextKeepsTheLogReadable)
+{
+    InitErrorLog();
+    LogError(("token " + QuoteForLog(std::string("0.0\x1A" "2\0" "5\r\nx\"\xE9\\", 13))).c_str());
+    LogError(QuoteForLog(std::string(50, 'a')).c_str());
+    LogError(QuoteForLog("abcdef", 6).c_str());
+    LogError(QuoteForLog("").c_str());
+    LogError("after");
+    std::vector<std::string> expected = {"ZANerrors.log started ",
+                                         "token \"0.0\\x1A2\\x005\\x0D\\x0Ax\\x22\\xE9\\\"",
+                                         "\"" + std::string(40, 'a') + "\"...",
+                                         "\"abcdef\"",
+                                         "\"\"",
+                                         "after"};
+    EXPECT_EQ(ReadLog(), expected);
+}

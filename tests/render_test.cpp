@@ -1,7 +1,7 @@
 // Whole frames of the blank map, the land passes' device states, and the pointer rule.
 #include "support/devicefixture.h"
+#include "support/readback.h"
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -201,11 +201,7 @@ TEST_F(Frame, FailuresStillEndTheFrameOrLeaveItAlone)
     Render();
     m_pDevice = pDevice;
     EXPECT_TRUE(SMD.bLeftClick);
-    std::ifstream in("ZANerrors.log");
-    std::string line;
-    std::getline(in, line);
-    std::getline(in, line);
-    EXPECT_EQ(line.substr(0, 23), "No device to render to ");
+    EXPECT_EQ(ReadLog().at(1).substr(0, 23), "No device to render to ");
 }
 
 class LandPasses : public Frame

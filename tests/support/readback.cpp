@@ -6,7 +6,8 @@
 std::vector<std::string> ReadLog()
 {
     std::vector<std::string> lines;
-    std::ifstream in("ZANerrors.log");
+    // Binary: a 0x1A byte would end a text-mode read there.
+    std::ifstream in("ZANerrors.log", std::ios::binary);
     std::string line;
     while (std::getline(in, line))
     {
