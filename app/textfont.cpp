@@ -314,7 +314,8 @@ HRESULT TextureFont::RestoreDeviceResources()
     if (m_pFontDevice == NULL)
         return E_FAIL;
     InvalidateDeviceResources();
-    HRESULT hr = m_pFontDevice->CreateVertexBuffer(MAX_VERTICES * sizeof(ScreenVertex),
+    // Sized for the larger layout: world text's vertices.
+    HRESULT hr = m_pFontDevice->CreateVertexBuffer(MAX_VERTICES * sizeof(MeshVertex),
                                                    D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0,
                                                    D3DPOOL_DEFAULT, &m_pGlyphVB, NULL);
     if (FAILED(hr))
@@ -344,75 +345,115 @@ HRESULT TextureFont::InvalidateDeviceResources()
     return S_OK;
 }
 
+float TextureFont::GlyphWidth(const float* pRect) const
+{
+    return (pRect[2] - pRect[0]) * (float)m_dwAtlasWidth / m_fGlyphScale;
+}
+
+float TextureFont::GlyphHeight(const float* pRect) const
+{
+    return (pRect[3] - pRect[1]) * (float)m_dwAtlasHeight / m_fGlyphScale;
+}
+
 // The blank's cell height, in screen pixels like the glyphs.
 float TextureFont::LineHeight() const
 {
-    const float* pRect = m_fGlyphRect[' ' - FIRST_CHAR];
-    return (pRect[3] - pRect[1]) * (float)m_dwAtlasHeight / m_fGlyphScale;
+    return GlyphHeight(m_fGlyphRect[' ' - FIRST_CHAR]);
+}
+
+static bool IsPrintable(char c)
+{
+    // char is signed: codes from 128 up are negative and fail here too.
+    return c >= FIRST_CHAR && c <= LAST_CHAR;
 }
 
 float TextureFont::FirstLineWidth(const char* text) const
 {
     float fWidth = 0.0f;
     for (const char* p = text; *p != 0 && *p != '\n'; p++)
-    {
-        if (*p < FIRST_CHAR || *p > LAST_CHAR)
-            continue;
-        const float* pRect = m_fGlyphRect[*p - FIRST_CHAR];
-        fWidth += (pRect[2] - pRect[0]) * (float)m_dwAtlasWidth / m_fGlyphScale -
-                  2.0f * (float)m_dwMargin;
-    }
+        if (IsPrintable(*p))
+            fWidth += GlyphWidth(m_fGlyphRect[*p - FIRST_CHAR]) - 2.0f * (float)m_dwMargin;
     return fWidth;
 }
 
+HRESULT TextureFont::MeasureText(const char* text, SIZE* pSize) const
+{
+    if (text == NULL || pSize == NULL || m_pFontDevice == NULL)
+        return E_FAIL;
+    float fRow = 0.0f, fWidth = 0.0f;
+    int iLines = 1;
+    for (const char* p = text; *p != 0; p++)
+    {
+        if (*p == '\n')
+        {
+            fRow = 0.0f;
+            iLines++;
+        }
+        if (!IsPrintable(*p))
+            continue;
+        fRow += GlyphWidth(m_fGlyphRect[*p - FIRST_CHAR]) - 2.0f * (float)m_dwMargin;
+        if (fRow > fWidth)
+            fWidth = fRow;
+    }
+    // Rounded: the cells' sums come back from texture coordinates a hair off whole pixels.
+    pSize->cx = lroundf(fWidth);
+    pSize->cy = lroundf((float)iLines * LineHeight());
+    return S_OK;
+}
+
 // Draws the full buffer and opens it again, discarded, for the next batch.
-HRESULT TextureFont::FlushBatch(ScreenVertex** ppVertices, DWORD* pdwTriangles)
+HRESULT TextureFont::FlushBatch(void** ppVertices, DWORD* pdwTriangles)
 {
     m_pGlyphVB->Unlock();
     m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, *pdwTriangles);
     m_dwLastBatches++;
     *pdwTriangles = 0;
-    return m_pGlyphVB->Lock(0, 0, (void**)ppVertices, D3DLOCK_DISCARD);
+    return m_pGlyphVB->Lock(0, 0, ppVertices, D3DLOCK_DISCARD);
 }
 
-static inline ScreenVertex MakeScreenVertex(float x, float y, DWORD dwColour, float u, float v)
+// True when a glyph of iVertices more no longer fits the buffer.
+static bool BatchFull(DWORD dwTriangles, DWORD dwVertices)
 {
-    ScreenVertex vertex = {x, y, 0.9f, 1.0f, dwColour, u, v};
-    return vertex;
+    return dwTriangles * 3 + dwVertices > MAX_VERTICES;
 }
 
-HRESULT TextureFont::DrawScreenText(float x, float y, DWORD dwColour, const char* text,
-                                    DWORD dwFlags)
+// Saves the caller's states and sets the font's, with the layout of the text to come.
+void TextureFont::BeginDrawing(DWORD dwFVF, UINT uStride, DWORD dwFlags)
 {
-    m_dwLastBatches = 0;
-    if (m_pFontDevice == NULL)
-        return E_FAIL;
-    if (m_pGlyphVB == NULL || m_pSavedStates == NULL || m_pTextStates == NULL || text == NULL)
-        return E_FAIL;
-
     m_pSavedStates->Capture();
     m_pTextStates->Apply();
-    m_pFontDevice->SetFVF(FVF_SCREENVERTEX);
+    m_pFontDevice->SetFVF(dwFVF);
     m_pFontDevice->SetPixelShader(NULL);
-    m_pFontDevice->SetStreamSource(0, m_pGlyphVB, 0, sizeof(ScreenVertex));
+    m_pFontDevice->SetStreamSource(0, m_pGlyphVB, 0, uStride);
     if (dwFlags & FONT_FILTERED)
     {
         m_pFontDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
         m_pFontDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     }
+}
 
-    float fLineHeight = LineHeight();
-    if (dwFlags & (FONT_CENTERED_X | FONT_CENTERED_Y))
-    {
-        D3DVIEWPORT9 vp;
-        m_pFontDevice->GetViewport(&vp);
-        if (dwFlags & FONT_CENTERED_X)
-            x = ((float)vp.Width - FirstLineWidth(text)) / 2.0f;
-        if (dwFlags & FONT_CENTERED_Y)
-            y = ((float)vp.Height - fLineHeight) / 2.0f;
-    }
+static inline ScreenVertex MakeScreenVertex(float x, float y, float z, DWORD dwColour, float u,
+                                            float v)
+{
+    ScreenVertex vertex = {x, y, z, 1.0f, dwColour, u, v};
+    return vertex;
+}
+
+static inline MeshVertex MakeMeshVertex(float x, float y, float nz, float u, float v)
+{
+    MeshVertex vertex = {x, y, 0.0f, 0.0f, 0.0f, nz, u, v};
+    return vertex;
+}
+
+// The glyph quads of text from (x, y) in screen pixels, each glyph fScaleX wide and fScaleY
+// high against its atlas cell; inside BeginDrawing.
+HRESULT TextureFont::DrawScreenQuads(float x, float y, float z, float fScaleX, float fScaleY,
+                                     DWORD dwColour, const char* text)
+{
+    float fLineHeight = LineHeight() * fScaleY;
+    float fMargin = (float)m_dwMargin * fScaleX;
     // Each quad spans its glyph's cell with both margins, so the pixels start at x.
-    x -= (float)m_dwMargin;
+    x -= fMargin;
     float fLineStart = x;
 
     ScreenVertex* pV = NULL;
@@ -426,29 +467,28 @@ HRESULT TextureFont::DrawScreenText(float x, float y, DWORD dwColour, const char
             x = fLineStart;
             y += fLineHeight;
         }
-        // char is signed: codes from 128 up are negative and skipped here too.
-        if (c < FIRST_CHAR || c > LAST_CHAR)
+        if (!IsPrintable(c))
             continue;
 
         const float* r = m_fGlyphRect[c - FIRST_CHAR];
-        float w = (r[2] - r[0]) * (float)m_dwAtlasWidth / m_fGlyphScale;
-        float h = (r[3] - r[1]) * (float)m_dwAtlasHeight / m_fGlyphScale;
+        float w = GlyphWidth(r) * fScaleX;
+        float h = GlyphHeight(r) * fScaleY;
         if (c != ' ')
         {
             // Half a pixel up and left puts the texels on the pixel centres.
             float fLeft = x - 0.5f, fTop = y - 0.5f;
             float fRight = x + w - 0.5f, fBottom = y + h - 0.5f;
-            *pV++ = MakeScreenVertex(fLeft, fBottom, dwColour, r[0], r[3]);
-            *pV++ = MakeScreenVertex(fLeft, fTop, dwColour, r[0], r[1]);
-            *pV++ = MakeScreenVertex(fRight, fBottom, dwColour, r[2], r[3]);
-            *pV++ = MakeScreenVertex(fRight, fTop, dwColour, r[2], r[1]);
-            *pV++ = MakeScreenVertex(fRight, fBottom, dwColour, r[2], r[3]);
-            *pV++ = MakeScreenVertex(fLeft, fTop, dwColour, r[0], r[1]);
+            *pV++ = MakeScreenVertex(fLeft, fBottom, z, dwColour, r[0], r[3]);
+            *pV++ = MakeScreenVertex(fLeft, fTop, z, dwColour, r[0], r[1]);
+            *pV++ = MakeScreenVertex(fRight, fBottom, z, dwColour, r[2], r[3]);
+            *pV++ = MakeScreenVertex(fRight, fTop, z, dwColour, r[2], r[1]);
+            *pV++ = MakeScreenVertex(fRight, fBottom, z, dwColour, r[2], r[3]);
+            *pV++ = MakeScreenVertex(fLeft, fTop, z, dwColour, r[0], r[1]);
             dwTriangles += 2;
-            if (dwTriangles * 3 > MAX_VERTICES - 6)
-                hr = FlushBatch(&pV, &dwTriangles);
+            if (BatchFull(dwTriangles, 6))
+                hr = FlushBatch((void**)&pV, &dwTriangles);
         }
-        x += w - 2.0f * (float)m_dwMargin;
+        x += w - 2.0f * fMargin;
     }
     if (SUCCEEDED(hr))
     {
@@ -459,8 +499,140 @@ HRESULT TextureFont::DrawScreenText(float x, float y, DWORD dwColour, const char
             m_dwLastBatches++;
         }
     }
+    return hr;
+}
 
+bool TextureFont::CanDraw(const char* text) const
+{
+    return m_pFontDevice != NULL && m_pGlyphVB != NULL && m_pSavedStates != NULL &&
+           m_pTextStates != NULL && text != NULL;
+}
+
+HRESULT TextureFont::DrawScreenText(float x, float y, DWORD dwColour, const char* text,
+                                    DWORD dwFlags)
+{
+    m_dwLastBatches = 0;
+    if (!CanDraw(text))
+        return E_FAIL;
+    BeginDrawing(FVF_SCREENVERTEX, sizeof(ScreenVertex), dwFlags);
+    if (dwFlags & (FONT_CENTERED_X | FONT_CENTERED_Y))
+    {
+        D3DVIEWPORT9 vp;
+        m_pFontDevice->GetViewport(&vp);
+        if (dwFlags & FONT_CENTERED_X)
+            x = ((float)vp.Width - FirstLineWidth(text)) / 2.0f;
+        if (dwFlags & FONT_CENTERED_Y)
+            y = ((float)vp.Height - LineHeight()) / 2.0f;
+    }
+    HRESULT hr = DrawScreenQuads(x, y, 0.9f, 1.0f, 1.0f, dwColour, text);
     // The caller's values of every recorded state come back, the filters included.
+    m_pSavedStates->Apply();
+    return hr;
+}
+
+HRESULT TextureFont::DrawViewportText(float x, float y, float z, float fXScale, float fYScale,
+                                      DWORD dwColour, const char* text, DWORD dwFlags)
+{
+    m_dwLastBatches = 0;
+    if (!CanDraw(text))
+        return E_FAIL;
+    D3DVIEWPORT9 vp;
+    m_pFontDevice->GetViewport(&vp);
+    // Both scales are fractions of the viewport's height, so glyphs keep their shape.
+    float fScaleX = fXScale * (float)vp.Height / LineHeight();
+    float fScaleY = fYScale * (float)vp.Height / LineHeight();
+    float fX = (float)vp.X + x * (float)vp.Width;
+    float fY = (float)vp.Y + y * (float)vp.Height;
+    if (dwFlags & FONT_CENTERED_X)
+        fX = (float)vp.X + ((float)vp.Width - FirstLineWidth(text) * fScaleX) / 2.0f;
+    if (dwFlags & FONT_CENTERED_Y)
+        fY = (float)vp.Y + ((float)vp.Height - LineHeight() * fScaleY) / 2.0f;
+
+    BeginDrawing(FVF_SCREENVERTEX, sizeof(ScreenVertex), dwFlags);
+    HRESULT hr = DrawScreenQuads(fX, fY, z, fScaleX, fScaleY, dwColour, text);
+    m_pSavedStates->Apply();
+    return hr;
+}
+
+// One glyph's quad facing -z; two-sided, a second facing +z, wound the other way so that
+// culling keeps exactly one of them from any side.
+static MeshVertex* AppendWorldGlyph(MeshVertex* pV, float x, float y, float w, float h,
+                                    const float* r, bool bTwoSided)
+{
+    *pV++ = MakeMeshVertex(x, y - h, -1.0f, r[0], r[3]);
+    *pV++ = MakeMeshVertex(x, y, -1.0f, r[0], r[1]);
+    *pV++ = MakeMeshVertex(x + w, y - h, -1.0f, r[2], r[3]);
+    *pV++ = MakeMeshVertex(x + w, y, -1.0f, r[2], r[1]);
+    *pV++ = MakeMeshVertex(x + w, y - h, -1.0f, r[2], r[3]);
+    *pV++ = MakeMeshVertex(x, y, -1.0f, r[0], r[1]);
+    if (!bTwoSided)
+        return pV;
+    *pV++ = MakeMeshVertex(x, y - h, 1.0f, r[0], r[3]);
+    *pV++ = MakeMeshVertex(x + w, y - h, 1.0f, r[2], r[3]);
+    *pV++ = MakeMeshVertex(x, y, 1.0f, r[0], r[1]);
+    *pV++ = MakeMeshVertex(x + w, y, 1.0f, r[2], r[1]);
+    *pV++ = MakeMeshVertex(x, y, 1.0f, r[0], r[1]);
+    *pV++ = MakeMeshVertex(x + w, y - h, 1.0f, r[2], r[3]);
+    return pV;
+}
+
+HRESULT TextureFont::DrawWorldText(const char* text, DWORD dwFlags)
+{
+    m_dwLastBatches = 0;
+    if (!CanDraw(text))
+        return E_FAIL;
+    const float fPixelsPerUnit = 10.0f;
+    float x = 0.0f, y = 0.0f;
+    SIZE size;
+    if ((dwFlags & (FONT_CENTERED_X | FONT_CENTERED_Y)) && SUCCEEDED(MeasureText(text, &size)))
+    {
+        if (dwFlags & FONT_CENTERED_X)
+            x = -(float)size.cx / fPixelsPerUnit / 2.0f;
+        if (dwFlags & FONT_CENTERED_Y)
+            y = (float)size.cy / fPixelsPerUnit / 2.0f;
+    }
+    float fMargin = (float)m_dwMargin / fPixelsPerUnit;
+    float fLineHeight = LineHeight() / fPixelsPerUnit;
+    bool bTwoSided = (dwFlags & FONT_TWO_SIDED) != 0;
+    DWORD dwGlyphVertices = bTwoSided ? 12 : 6;
+    x -= fMargin;
+    float fLineStart = x;
+
+    BeginDrawing(FVF_MESHVERTEX, sizeof(MeshVertex), dwFlags);
+    MeshVertex* pV = NULL;
+    DWORD dwTriangles = 0;
+    HRESULT hr = m_pGlyphVB->Lock(0, 0, (void**)&pV, D3DLOCK_DISCARD);
+    for (const char* p = text; SUCCEEDED(hr) && *p != 0; p++)
+    {
+        char c = *p;
+        if (c == '\n')
+        {
+            x = fLineStart;
+            y -= fLineHeight;
+        }
+        if (!IsPrintable(c))
+            continue;
+        const float* r = m_fGlyphRect[c - FIRST_CHAR];
+        float w = GlyphWidth(r) / fPixelsPerUnit;
+        float h = GlyphHeight(r) / fPixelsPerUnit;
+        if (c != ' ')
+        {
+            pV = AppendWorldGlyph(pV, x, y, w, h, r, bTwoSided);
+            dwTriangles += dwGlyphVertices / 3;
+            if (BatchFull(dwTriangles, dwGlyphVertices))
+                hr = FlushBatch((void**)&pV, &dwTriangles);
+        }
+        x += w - 2.0f * fMargin;
+    }
+    if (SUCCEEDED(hr))
+    {
+        m_pGlyphVB->Unlock();
+        if (dwTriangles > 0)
+        {
+            m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, dwTriangles);
+            m_dwLastBatches++;
+        }
+    }
     m_pSavedStates->Apply();
     return hr;
 }

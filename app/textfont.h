@@ -13,6 +13,7 @@ const DWORD FONT_ZENABLE = 4;   // depth test while drawing
 // Drawing flags of DrawScreenText.
 const DWORD FONT_CENTERED_X = 1;   // centre the first line horizontally in the viewport
 const DWORD FONT_CENTERED_Y = 2;   // centre one line vertically in the viewport
+const DWORD FONT_TWO_SIDED = 4;    // world text only: the back faces are drawn too
 const DWORD FONT_FILTERED = 8;     // linear filtering of the glyphs
 
 // A pre-transformed, coloured, textured vertex.
@@ -24,6 +25,16 @@ struct ScreenVertex
 };
 static_assert(sizeof(ScreenVertex) == 28, "ScreenVertex is 28 bytes");
 const DWORD FVF_SCREENVERTEX = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// A lit, textured vertex in world space, for text placed in the scene.
+struct MeshVertex
+{
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+static_assert(sizeof(MeshVertex) == 32, "MeshVertex is 32 bytes");
+const DWORD FVF_MESHVERTEX = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
 class TextureFont
 {
@@ -41,7 +52,19 @@ public:
     // Draws text with its first cell's top-left corner at (x, y) pixels; call inside a scene.
     HRESULT DrawScreenText(float x, float y, DWORD dwColour, const char* text, DWORD dwFlags);
 
-    // Draw calls made by the last DrawScreenText.
+    // Width of the widest line and height of all lines of text, in screen pixels.
+    HRESULT MeasureText(const char* text, SIZE* pSize) const;
+
+    // Text at (x, y) in fractions of the viewport's width and height from its top left; a
+    // glyph's height is fYScale of the viewport's height and its width grows with fXScale.
+    HRESULT DrawViewportText(float x, float y, float z, float fXScale, float fYScale,
+                             DWORD dwColour, const char* text, DWORD dwFlags);
+
+    // Text as quads in the plane z = 0 of the world, 10 pixels to the unit, reading along +x
+    // with its first line's top at y = 0; lit by the device's lights and material.
+    HRESULT DrawWorldText(const char* text, DWORD dwFlags);
+
+    // Draw calls made by the last DrawScreenText, DrawViewportText or DrawWorldText.
     DWORD GetLastBatchCount() const { return m_dwLastBatches; }
 
 private:
@@ -56,7 +79,13 @@ private:
     void RecordTextStates(bool bBlend);
     float LineHeight() const;
     float FirstLineWidth(const char* text) const;
-    HRESULT FlushBatch(ScreenVertex** ppVertices, DWORD* pdwTriangles);
+    float GlyphWidth(const float* pRect) const;
+    float GlyphHeight(const float* pRect) const;
+    void BeginDrawing(DWORD dwFVF, UINT uStride, DWORD dwFlags);
+    HRESULT FlushBatch(void** ppVertices, DWORD* pdwTriangles);
+    HRESULT DrawScreenQuads(float x, float y, float z, float fScaleX, float fScaleY,
+                            DWORD dwColour, const char* text);
+    bool CanDraw(const char* text) const;
 
     char m_cFaceName[80];
     DWORD m_dwPointSize;

@@ -404,3 +404,90 @@ TEST_F(Text, DeletingTheFontTwiceOrDrawingWithoutItIsHarmless)
     px = Frame([] { DrawString(10, 10, "back"); });
     EXPECT_GT(CountPixels(px, m_iWidth, 0, 0, m_iWidth, m_iHeight, IsYellow), 20);
 }
+
+TEST_F(Text, MeasuringGivesTheWidestLineAndEveryLinesHeight)
+{
+    int iLine = Measure(" ").cy;
+    struct
+    {
+        const char* text;
+        LONG cx, cy;
+    } cases[] = {
+        {"Hello, World", Measure("Hello, World").cx, iLine},
+        {"WW\nWWWWWWWW\nW", Measure("WWWWWWWW").cx, 3 * iLine},
+        {"A\x01\xC3" "B", Measure("AB").cx, iLine},
+        {"", 0, iLine},
+    };
+    for (const auto& k : cases)
+    {
+        SIZE size = {-1, -1};
+        EXPECT_EQ(m_pFont->MeasureText(k.text, &size), S_OK) << k.text;
+        EXPECT_EQ(size.cx, k.cx) << k.text;
+        EXPECT_EQ(size.cy, k.cy) << k.text;
+    }
+    SIZE size;
+    EXPECT_EQ(m_pFont->MeasureText(NULL, &size), E_FAIL);
+    EXPECT_EQ(m_pFont->MeasureText("x", NULL), E_FAIL);
+}
+
+TEST_F(Text, ViewportTextIsPlacedAndSizedByTheViewport)
+{
+    D3DVIEWPORT9 vp;
+    m_pDevice->GetViewport(&vp);
+    float fOneToOne = (float)Measure(" ").cy / (float)vp.Height;
+    std::vector<DWORD> screen = Frame([] { DrawString(512, 192, "Size"); });
+    std::vector<DWORD> viewport = Frame([&] {
+        m_pFont->DrawViewportText(0.5f, 0.25f, 0.9f, fOneToOne, fOneToOne, 0xFFFFFF00, "Size",
+                                  FONT_FILTERED);
+    });
+    EXPECT_TRUE(screen == viewport);
+
+    RECT single = LitBox(screen);
+    std::vector<DWORD> doubled = Frame([&] {
+        m_pFont->DrawViewportText(0.5f, 0.25f, 0.9f, 2 * fOneToOne, 2 * fOneToOne, 0xFFFFFF00,
+                                  "Size", FONT_FILTERED);
+    });
+    RECT twice = LitBox(doubled);
+    EXPECT_NEAR(twice.left, single.left, 1);
+    EXPECT_NEAR(twice.right - 512, 2 * (single.right - 512), 2);
+    EXPECT_NEAR(twice.bottom - 192, 2 * (single.bottom - 192), 2);
+}
+
+// World text seen along z from in front (-z) and from behind (+z), 10 units away.
+TEST_F(Text, WorldTextFacesMinusZAndShowsItsBackOnlyWhenTwoSided)
+{
+    D3DXMATRIX matView, matProj, matWorld, matKeptView, matKeptProj;
+    m_pDevice->GetTransform(D3DTS_VIEW, &matKeptView);
+    m_pDevice->GetTransform(D3DTS_PROJECTION, &matKeptProj);
+    D3DVIEWPORT9 vp;
+    m_pDevice->GetViewport(&vp);
+    D3DXMatrixPerspectiveFovLH(&matProj, 0.7853982f, (float)vp.Width / (float)vp.Height, 0.1f,
+                               100.0f);
+    D3DXMatrixIdentity(&matWorld);
+    m_pDevice->SetTransform(D3DTS_PROJECTION, &matProj);
+    m_pDevice->SetTransform(D3DTS_WORLD, &matWorld);
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    D3DXVECTOR3 vAt(0, 0, 0), vUp(0, 1, 0), vFront(0, 0, -10), vBack(0, 0, 10);
+
+    auto seen = [&](D3DXVECTOR3 vEye, DWORD dwFlags) {
+        D3DXMatrixLookAtLH(&matView, &vEye, &vAt, &vUp);
+        m_pDevice->SetTransform(D3DTS_VIEW, &matView);
+        return LitBox(Frame([&] { m_pFont->DrawWorldText("World", dwFlags); }));
+    };
+    RECT front = seen(vFront, 0);
+    // The first line's top-left corner is the world origin, at the centre of the screen.
+    EXPECT_GE(front.left, (LONG)vp.Width / 2 - 1);
+    EXPECT_GE(front.top, (LONG)vp.Height / 2 - 1);
+    EXPECT_GT(front.right, front.left + 10);
+    EXPECT_EQ(seen(vBack, 0).right, INT_MIN);
+    RECT back = seen(vBack, FONT_TWO_SIDED);
+    EXPECT_LE(back.right, (LONG)vp.Width / 2 + 1);
+    EXPECT_EQ(back.right - back.left, front.right - front.left);
+    RECT frontTwoSided = seen(vFront, FONT_TWO_SIDED);
+    EXPECT_EQ(frontTwoSided.left, front.left);
+    EXPECT_EQ(frontTwoSided.right, front.right);
+
+    m_pDevice->SetTransform(D3DTS_VIEW, &matKeptView);
+    m_pDevice->SetTransform(D3DTS_PROJECTION, &matKeptProj);
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
