@@ -9,6 +9,7 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
+#include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "terrain/view.h"
 
@@ -47,7 +48,8 @@ int ToolPopupCell(int x, int y)
     return iColumn + 3 * iRow;
 }
 
-// Any left click closes the open popup, wherever it lands, and is not seen by later steps.
+// Any left click closes the open popup, wherever it lands, and is not seen by later steps;
+// one on a cell selects its tool.
 static void TakePopupClick()
 {
     if (!m_bToolPopup || !SMD.bLeftClick)
@@ -55,6 +57,9 @@ static void TakePopupClick()
     SMD.bLeftClick = false;
     SMD.bLeftDown = false;
     m_bToolPopup = false;
+    int iTool = ToolPopupCell(SMD.siX, SMD.siY);
+    if (iTool >= 0)
+        SetEditTool(iTool);
 }
 
 static bool PointerOnScreenEdge()
@@ -140,6 +145,14 @@ void ZANRun()
         CheckRenderStateClicks();
     if (m_bShowFilters)
         CheckFilterClicks();
+
+    Trace("TestForPoint");
+    TestForPoint();
+    if (SMD.bLeftDown || SMD.bRightDown)
+    {
+        Trace("ProcessLeftMouseButton");
+        ProcessLeftMouseButton();
+    }
 
     DWORD dwNow = timeGetTime();
     BackupTimer(dwNow);

@@ -4,6 +4,7 @@
 #include "app/log.h"
 #include "app/render.h"
 #include "app/splash.h"
+#include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "terrain/mapdata.h"
 
@@ -33,7 +34,8 @@ int m_iPopupX = 0, m_iPopupY = 0;
 POINT m_ptLastDrag = {0, 0};
 
 // Ctrl: the popup opens at the pointer, shifted so the whole square stays on the screen.
-static void ToggleToolPopup()
+// Ctrl stays inert until the popup is drawn: an unseen popup would eat the next click.
+[[maybe_unused]] static void ToggleToolPopup()
 {
     m_bToolPopup = !m_bToolPopup;
     m_iPopupX = SMD.siX > 512 ? SMD.siX - 64 : SMD.siX;
@@ -57,15 +59,24 @@ static bool AllModesKey(WPARAM key)
 {
     switch (key)
     {
-    case VK_CONTROL:
-        ToggleToolPopup();
-        return true;
     case VK_ESCAPE:
         Escape();
         return true;
     case VK_NUMPAD5:
         m_bTraceLand = !m_bTraceLand;
         m_bTrace = !m_bTrace;
+        return true;
+    case VK_MULTIPLY:
+        NextTexturePage();
+        return true;
+    case VK_ADD:
+        RaiseSelectedCorner();
+        return true;
+    case VK_SUBTRACT:
+        LowerSelectedCorner();
+        return true;
+    case VK_DIVIDE:
+        PreviousTexturePage();
         return true;
     }
     return false;
@@ -80,6 +91,7 @@ static void GameKey(WPARAM key)
     case 'B': ToggleBaseTextures(); break;
     case 'C': m_bShowMapGrid = !m_bShowMapGrid; break;
     case 'D': m_bShowRenderStates = !m_bShowRenderStates; break;
+    case 'E': ToggleFastEdit(); break;
     case 'F': m_bShowFilters = !m_bShowFilters; break;
     case 'G': ToggleGrid(); break;
     case 'H': ToggleMiniMapMode(); break;
@@ -94,7 +106,9 @@ static void GameKey(WPARAM key)
         // The typed name takes no key until the next key-down.
         m_bKeyDown = false;
         break;
+    case 'T': ToggleTextureStrip(); break;
     case 'W': m_bWireframe = !m_bWireframe; break;
+    case 'X': ToggleCaveEditMode(); break;
     }
 }
 
@@ -121,6 +135,7 @@ static void MouseMove(POINT ptCursor)
     if (ptCursor.x == m_ptLastDrag.x && ptCursor.y == m_ptLastDrag.y)
         return;
     m_ptLastDrag = ptCursor;
+    ProcessLeftMouseButton();
 }
 
 LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)

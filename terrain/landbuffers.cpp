@@ -367,13 +367,18 @@ void LoadLandBuffer()
     TraceLand("m_pGridVB->Lock");
     LineVertex* pGrid = LockLines(m_pGridVB);
 
+    // Every normal first: a tile's far corners are the next tiles' near corners, and after a
+    // height edit they must not keep the previous build's shading.
+    for (int z = 0; z < MAP_SIZE; z++)
+        for (int x = 0; x < MAP_SIZE; x++)
+            CalculateVertexNormal(x, z);
+
     int n = 0;
     bool bOverCount = false;
     for (int z = 0; z < MAP_SIZE; z++)
     {
         for (int x = 0; x < MAP_SIZE; x++)
         {
-            CalculateVertexNormal(x, z);
             if (!IsTileDisplayable(x, z) || m_MapData.siTileType[x][z] == 1)
                 continue;
             if (BuildTile(x, z, n, pNormals, pGrid, &bOverCount))

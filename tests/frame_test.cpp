@@ -162,8 +162,9 @@ TEST_F(Frame, AutoScrollPinsThePointerToTheTopEdge)
     m_bAutoScroll = true;
     RunFrameWith(0.001f);
     EXPECT_EQ(SMD.siY, 0);
-    std::vector<std::string> expected = {"ZANerrors.log started ", "ZANRun", "SMD.siY = 0",
-                                         "CheckCamera", "CalculateScreenPosition", "ZANRun End"};
+    std::vector<std::string> expected = {"ZANerrors.log started ", "ZANRun", "TestForPoint",
+                                         "SMD.siY = 0", "CheckCamera",
+                                         "CalculateScreenPosition", "ZANRun End"};
     EXPECT_EQ(ReadLog(), expected);
     EXPECT_GT(GetCameraZ(), 30.0f) << "moving forward";
 }

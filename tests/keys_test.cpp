@@ -100,7 +100,7 @@ TEST_F(Keys, GameKeysActOnlyOnTheGameScreen)
             Press(key);
 }
 
-TEST_F(Keys, KeypadFiveAndCtrlActOnEveryScreen)
+TEST_F(Keys, KeypadKeysActOnEveryScreen)
 {
     m_siScreenMode = 0;
     Press(VK_NUMPAD5);
@@ -110,7 +110,7 @@ TEST_F(Keys, KeypadFiveAndCtrlActOnEveryScreen)
     EXPECT_FALSE(m_bTrace);
     EXPECT_FALSE(m_bTraceLand);
     Press(VK_CONTROL);
-    EXPECT_TRUE(m_bToolPopup);
+    EXPECT_FALSE(m_bToolPopup) << "no popup opens until it is drawn";
 }
 
 TEST_F(Keys, SaveAndLoadKeysSwitchScreens)
@@ -125,7 +125,8 @@ TEST_F(Keys, SaveAndLoadKeysSwitchScreens)
     EXPECT_EQ(m_siScreenMode, 0);
 }
 
-TEST_F(Keys, CtrlOpensThePopupWhereItFitsOnTheScreen)
+// Ctrl is inert until the popup is drawn: an unseen popup would take the next click.
+TEST_F(Keys, DISABLED_CtrlOpensThePopupWhereItFitsOnTheScreen)
 {
     SMD.siX = 600;
     SMD.siY = 500;
@@ -278,7 +279,7 @@ TEST_F(RealInput, AHeldArrowTurnsTheCameraUntilReleased)
     EXPECT_EQ(GetCameraYaw(), fYaw);
 }
 
-TEST_F(RealInput, CtrlThenAClickOpensAndClosesThePopup)
+TEST_F(RealInput, DISABLED_CtrlThenAClickOpensAndClosesThePopup)
 {
     MovePointer(600, 500);
     RunLoopUntil([] { return true; });   // a frame polls the pointer for the key to use
