@@ -3,10 +3,10 @@
 
 #include <cmath>
 
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
-#include "app/startup.h"
 
 static const float TWO_PI = 6.2831855f;
 static const float HALF_PI = 1.570796f;

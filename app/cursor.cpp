@@ -2,11 +2,9 @@
 // the pointer instead; it shows the top-left 70 % of its texture.
 #include "app/cursor.h"
 
-#include <d3dx9.h>
-
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/screenvertex.h"
-#include "app/startup.h"
 
 static const float CURSOR_SIZE = 32.0f;
 static const float CURSOR_TEX_EXTENT = 0.7f;
@@ -18,8 +16,8 @@ static int m_iCursorY = 0;
 
 static bool WriteCursorQuad(int px, int py)
 {
-    TexScreenVertex* pV = NULL;
-    if (FAILED(m_pCursorVB->Lock(0, 0, (void**)&pV, 0)))
+    TexScreenVertex* pV = (TexScreenVertex*)LockWholeBuffer(m_pCursorVB);
+    if (pV == NULL)
         return false;
     float x = (float)px, y = (float)py;
     float s = CURSOR_SIZE, t = CURSOR_TEX_EXTENT;
@@ -34,9 +32,8 @@ static bool WriteCursorQuad(int px, int py)
 HRESULT InitCursor()
 {
     ReleaseCursor();
-    if (m_pDevice == NULL ||
-        FAILED(m_pDevice->CreateVertexBuffer(4 * sizeof(TexScreenVertex), 0, D3DFVF_TEXSCREENVERTEX,
-                                             D3DPOOL_SYSTEMMEM, &m_pCursorVB, NULL)))
+    m_pCursorVB = CreateSystemVertexBuffer(4 * sizeof(TexScreenVertex), D3DFVF_TEXSCREENVERTEX);
+    if (m_pCursorVB == NULL)
     {
         LogError("Failed to CreateVertexBuffer m_pCursorVB");
         return E_FAIL;
@@ -46,12 +43,7 @@ HRESULT InitCursor()
     m_iCursorY = 0;
     WriteCursorQuad(m_iCursorX, m_iCursorY);
 
-    if (FAILED(D3DXCreateTextureFromFileExA(m_pDevice, "textures\\zancursor.dds", D3DX_DEFAULT,
-                                            D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN,
-                                            D3DPOOL_MANAGED,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR, 0, NULL,
-                                            NULL, &m_pCursorTexture)))
+    if (FAILED(LoadTextureFile("textures\\zancursor.dds", D3DFMT_UNKNOWN, 0, &m_pCursorTexture)))
     {
         LogError("Failed to load texture zancursor.dds ");
         return E_FAIL;
@@ -84,10 +76,6 @@ void RenderCursor()
 
 void ReleaseCursor()
 {
-    if (m_pCursorVB != NULL)
-        m_pCursorVB->Release();
-    m_pCursorVB = NULL;
-    if (m_pCursorTexture != NULL)
-        m_pCursorTexture->Release();
-    m_pCursorTexture = NULL;
+    ReleaseAndClear(m_pCursorVB);
+    ReleaseAndClear(m_pCursorTexture);
 }

@@ -1,6 +1,8 @@
 // The error and trace log: opened and closed for every message so it survives a crash.
 #include "app/log.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <fstream>
 
 static const char* const LOG_FILE = "ZANerrors.log";
@@ -47,4 +49,14 @@ std::string QuoteForLog(const std::string& strText, size_t nMaxBytes)
     if (n < strText.size())
         strOut += "...";
     return strOut;
+}
+
+void LogErrorf(const char* pszFormat, ...)
+{
+    char cLine[512];
+    va_list args;
+    va_start(args, pszFormat);
+    vsnprintf(cLine, sizeof(cLine), pszFormat, args);
+    va_end(args);
+    LogError(cLine);
 }

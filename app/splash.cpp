@@ -2,12 +2,11 @@
 // client: no frame runs and no message is handled while it stands.
 #include "app/splash.h"
 
-#include <d3dx9.h>
 #include <mmsystem.h>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/screenvertex.h"
-#include "app/startup.h"
 #include "app/text.h"
 
 // The quad and the picture; made at the start of each showing and released at its end.
@@ -21,31 +20,17 @@ static const DWORD SPLASH_END_MS = 3000;
 
 static void CreateSplashVB()
 {
-    if (m_pSplashVB != NULL)
-        m_pSplashVB->Release();
-    m_pSplashVB = NULL;
-    if (m_pDevice == NULL ||
-        FAILED(m_pDevice->CreateVertexBuffer(4 * sizeof(TexScreenVertex), 0, D3DFVF_TEXSCREENVERTEX,
-                                             D3DPOOL_SYSTEMMEM, &m_pSplashVB, NULL)))
-    {
-        m_pSplashVB = NULL;
+    ReleaseAndClear(m_pSplashVB);
+    m_pSplashVB = CreateSystemVertexBuffer(4 * sizeof(TexScreenVertex), D3DFVF_TEXSCREENVERTEX);
+    if (m_pSplashVB == NULL)
         LogError("Failed to CreateVertexBuffer m_pSplashVB");
-    }
 }
 
 HRESULT LoadSplashTexture(const char* path)
 {
-    if (m_pSplashTexture != NULL)
-        m_pSplashTexture->Release();
-    m_pSplashTexture = NULL;
-    if (m_pDevice == NULL ||
-        FAILED(D3DXCreateTextureFromFileExA(m_pDevice, path, D3DX_DEFAULT, D3DX_DEFAULT,
-                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR, 0, NULL,
-                                            NULL, &m_pSplashTexture)))
+    ReleaseAndClear(m_pSplashTexture);
+    if (FAILED(LoadTextureFile(path, D3DFMT_UNKNOWN, 0, &m_pSplashTexture)))
     {
-        m_pSplashTexture = NULL;
         LogError("Failed to load splash texture ");
         return E_FAIL;
     }
@@ -56,8 +41,8 @@ HRESULT LoadSplashTexture(const char* path)
 // right edge does not pick up texels from its left.
 void FillSplashVB()
 {
-    TexScreenVertex* pV = NULL;
-    if (m_pSplashVB == NULL || FAILED(m_pSplashVB->Lock(0, 0, (void**)&pV, 0)))
+    TexScreenVertex* pV = (TexScreenVertex*)LockWholeBuffer(m_pSplashVB);
+    if (pV == NULL)
         return;
     pV[0] = {0.0f, 128.0f, 0.0f, 1.0f, 0.0f, 0.0f};
     pV[1] = {1024.0f, 128.0f, 0.0f, 1.0f, 0.99f, 0.0f};
@@ -119,10 +104,6 @@ void ShowSplash()
 
 void ReleaseSplash()
 {
-    if (m_pSplashVB != NULL)
-        m_pSplashVB->Release();
-    m_pSplashVB = NULL;
-    if (m_pSplashTexture != NULL)
-        m_pSplashTexture->Release();
-    m_pSplashTexture = NULL;
+    ReleaseAndClear(m_pSplashVB);
+    ReleaseAndClear(m_pSplashTexture);
 }

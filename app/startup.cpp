@@ -5,13 +5,15 @@
 
 #include "app/camera.h"
 #include "app/cursor.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
-#include "terrain/caves.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavemodels.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 
@@ -20,8 +22,6 @@ static const float FIELD_OF_VIEW = 0.7853982f;
 static const float NEAR_PLANE = 0.1f;
 static const float FAR_PLANE = 1000.0f;
 
-LPDIRECT3D9 m_pD3D = NULL;
-LPDIRECT3DDEVICE9 m_pDevice = NULL;
 D3DXMATRIX m_Projection;
 
 static RECT rc;                  // the desktop's client rectangle, read at start and by the projection
@@ -161,12 +161,8 @@ void UpdateCursorPosition()
 void Cleanup()
 {
     // The pointers are cleared too, so a second Cleanup releases nothing twice.
-    if (m_pDevice != NULL)
-        m_pDevice->Release();
-    m_pDevice = NULL;
-    if (m_pD3D != NULL)
-        m_pD3D->Release();
-    m_pD3D = NULL;
+    ReleaseAndClear(m_pDevice);
+    ReleaseAndClear(m_pD3D);
     ReleaseDeviceObjects();
 }
 

@@ -2,11 +2,8 @@
 #pragma once
 
 #include <windows.h>
-#include <d3d9.h>
 #include <d3dx9.h>
 
-extern LPDIRECT3D9 m_pD3D;             // null until InitD3D and after Cleanup
-extern LPDIRECT3DDEVICE9 m_pDevice;    // the one device every component draws with; same life
 extern D3DXMATRIX m_Projection;        // the projection transform set by SetupProjection
 
 // Start-up, in WinMain's order.

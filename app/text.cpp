@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <new>
 
-#include "app/startup.h"
+#include "app/d3dservices.h"
 #include "app/textfont.h"
 
 static const DWORD TEXT_YELLOW = 0xFFFFFF00;

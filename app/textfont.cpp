@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/d3dservices.h"
+
 static const int FIRST_CHAR = 32;
 static const int LAST_CHAR = 126;               // 127 is never painted
 static const DWORD MAX_VERTICES = 300;          // 50 glyphs of six vertices
@@ -234,9 +236,7 @@ HRESULT TextureFont::CreateDeviceResources(IDirect3DDevice9* pDevice)
 
 HRESULT TextureFont::DeleteDeviceResources()
 {
-    if (m_pAtlas != NULL)
-        m_pAtlas->Release();
-    m_pAtlas = NULL;
+    ReleaseAndClear(m_pAtlas);
     m_pFontDevice = NULL;
     return S_OK;
 }
@@ -260,10 +260,8 @@ bool TextureFont::CanBlendAlpha()
                                            D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING,
                                        D3DRTYPE_SURFACE, desc.Format)))
         bBlend = false;
-    if (pTarget != NULL)
-        pTarget->Release();
-    if (pD3D != NULL)
-        pD3D->Release();
+    ReleaseAndClear(pTarget);
+    ReleaseAndClear(pD3D);
     return bBlend;
 }
 
@@ -333,15 +331,9 @@ HRESULT TextureFont::RestoreDeviceResources()
 
 HRESULT TextureFont::InvalidateDeviceResources()
 {
-    if (m_pGlyphVB != NULL)
-        m_pGlyphVB->Release();
-    m_pGlyphVB = NULL;
-    if (m_pSavedStates != NULL)
-        m_pSavedStates->Release();
-    m_pSavedStates = NULL;
-    if (m_pTextStates != NULL)
-        m_pTextStates->Release();
-    m_pTextStates = NULL;
+    ReleaseAndClear(m_pGlyphVB);
+    ReleaseAndClear(m_pSavedStates);
+    ReleaseAndClear(m_pTextStates);
     return S_OK;
 }
 
@@ -408,7 +400,8 @@ HRESULT TextureFont::FlushBatch(void** ppVertices, DWORD* pdwTriangles)
     m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, *pdwTriangles);
     m_dwLastBatches++;
     *pdwTriangles = 0;
-    return m_pGlyphVB->Lock(0, 0, ppVertices, D3DLOCK_DISCARD);
+    *ppVertices = LockWholeBuffer(m_pGlyphVB, D3DLOCK_DISCARD);
+    return *ppVertices != NULL ? S_OK : E_FAIL;
 }
 
 // True when a glyph of iVertices more no longer fits the buffer.
@@ -456,9 +449,9 @@ HRESULT TextureFont::DrawScreenQuads(float x, float y, float z, float fScaleX, f
     x -= fMargin;
     float fLineStart = x;
 
-    ScreenVertex* pV = NULL;
     DWORD dwTriangles = 0;
-    HRESULT hr = m_pGlyphVB->Lock(0, 0, (void**)&pV, D3DLOCK_DISCARD);
+    ScreenVertex* pV = (ScreenVertex*)LockWholeBuffer(m_pGlyphVB, D3DLOCK_DISCARD);
+    HRESULT hr = pV != NULL ? S_OK : E_FAIL;
     for (const char* p = text; SUCCEEDED(hr) && *p != 0; p++)
     {
         char c = *p;
@@ -599,9 +592,9 @@ HRESULT TextureFont::DrawWorldText(const char* text, DWORD dwFlags)
     float fLineStart = x;
 
     BeginDrawing(FVF_MESHVERTEX, sizeof(MeshVertex), dwFlags);
-    MeshVertex* pV = NULL;
     DWORD dwTriangles = 0;
-    HRESULT hr = m_pGlyphVB->Lock(0, 0, (void**)&pV, D3DLOCK_DISCARD);
+    MeshVertex* pV = (MeshVertex*)LockWholeBuffer(m_pGlyphVB, D3DLOCK_DISCARD);
+    HRESULT hr = pV != NULL ? S_OK : E_FAIL;
     for (const char* p = text; SUCCEEDED(hr) && *p != 0; p++)
     {
         char c = *p;

@@ -9,6 +9,7 @@
 
 #include "app/camera.h"
 #include "app/cursor.h"
+#include "app/d3dservices.h"
 #include "app/msgproc.h"
 #include "app/render.h"
 #include "app/startup.h"

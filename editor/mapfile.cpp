@@ -16,6 +16,8 @@
 
 #include "app/log.h"
 #include "app/msgproc.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
@@ -53,15 +55,13 @@ struct MapReader
 static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName,
                       const char* ext, const char* caller)
 {
-    char cLine[160];
     if (name == NULL)
         name = "";
     size_t len = strnlen(name, maxName + 1);
     if (len > maxName)
     {
-        snprintf(cLine, sizeof(cLine), "%s: the name \"%.40s...\" is longer than %d characters",
-                 caller, name, (int)maxName);
-        LogError(cLine);
+        LogErrorf("%s: the name \"%.40s...\" is longer than %d characters", caller, name,
+                  (int)maxName);
         return false;
     }
     for (size_t i = 0; i < len; i++)
@@ -69,9 +69,8 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
         unsigned char c = (unsigned char)name[i];
         if (c < 32 || strchr("\\/:*?\"<>|", c) != NULL)
         {
-            snprintf(cLine, sizeof(cLine), "%s: the name \"%s\" holds a character not allowed "
-                     "in a file name", caller, name);
-            LogError(cLine);
+            LogErrorf("%s: the name \"%s\" holds a character not allowed in a file name",
+                      caller, name);
             return false;
         }
     }
@@ -149,21 +148,17 @@ void SaveData(bool bBackup, const char* text)
     // Written beside the old file and swapped in at the end, so a failed save keeps it.
     char cTemp[80];
     snprintf(cTemp, sizeof(cTemp), "%s.tmp", cPath);
-    char cLine[160];
     if (!WriteMap(cTemp))
     {
         DeleteFileA(cTemp);
-        snprintf(cLine, sizeof(cLine), "SaveData: could not write %s (is there a savegame "
-                 "folder?); the map was not saved", cPath);
-        LogError(cLine);
+        LogErrorf("SaveData: could not write %s (is there a savegame folder?); the map was not "
+                  "saved", cPath);
         return;
     }
     if (!MoveFileExA(cTemp, cPath, MOVEFILE_REPLACE_EXISTING))
     {
         DeleteFileA(cTemp);
-        snprintf(cLine, sizeof(cLine), "SaveData: could not replace %s; the map was not saved",
-                 cPath);
-        LogError(cLine);
+        LogErrorf("SaveData: could not replace %s; the map was not saved", cPath);
     }
 }
 
@@ -406,29 +401,24 @@ static bool CheckEnd(MapReader* r)
 // The whole file into text; false with a log line when it cannot be read.
 static bool ReadWholeFile(const char* cPath, std::string* pText)
 {
-    char cLine[160];
     std::ifstream file(cPath, std::ios::in | std::ios::binary);
     if (!file)
     {
-        snprintf(cLine, sizeof(cLine), "LoadData: cannot open %s; the map is unchanged", cPath);
-        LogError(cLine);
+        LogErrorf("LoadData: cannot open %s; the map is unchanged", cPath);
         return false;
     }
     file.seekg(0, std::ios::end);
     const long long size = (long long)file.tellg();
     if (size < 0 || size > MAX_FILE_BYTES)
     {
-        snprintf(cLine, sizeof(cLine), "LoadData: %s is too large to be a map; the map is "
-                 "unchanged", cPath);
-        LogError(cLine);
+        LogErrorf("LoadData: %s is too large to be a map; the map is unchanged", cPath);
         return false;
     }
     pText->resize((size_t)size);
     file.seekg(0, std::ios::beg);
     if (size > 0 && !file.read(&(*pText)[0], size))
     {
-        snprintf(cLine, sizeof(cLine), "LoadData: cannot read %s; the map is unchanged", cPath);
-        LogError(cLine);
+        LogErrorf("LoadData: cannot read %s; the map is unchanged", cPath);
         return false;
     }
     return true;
@@ -472,10 +462,7 @@ void LoadData(const char* fileName)
     if (!ReadLand(&reader, pMap.get()) || !ReadCaves(&reader, pMap.get()) ||
         !CheckEnd(&reader) || !CheckCaveTiles(&reader, *pMap))
     {
-        char cLine[320];
-        snprintf(cLine, sizeof(cLine), "LoadData: %s %s; the map is unchanged", cPath,
-                 reader.cError);
-        LogError(cLine);
+        LogErrorf("LoadData: %s %s; the map is unchanged", cPath, reader.cError);
         return;
     }
     ApplyMap(*pMap);

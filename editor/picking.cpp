@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
@@ -206,10 +206,7 @@ TileCorner FindNearestTileCorner(int px, int py, int tileX, int tileZ)
     TileCorner none = {NO_CORNER, NO_CORNER};
     if (tileX < 0 || tileX >= MAP_SIZE || tileZ < 0 || tileZ >= MAP_SIZE)
     {
-        char cLine[96];
-        snprintf(cLine, sizeof(cLine), "FindNearestTileCorner: tile (%d, %d) is off the map",
-                 tileX, tileZ);
-        LogError(cLine);
+        LogErrorf("FindNearestTileCorner: tile (%d, %d) is off the map", tileX, tileZ);
         return none;
     }
     int nx = NextTileX(tileX), nz = NextTileZ(tileZ);

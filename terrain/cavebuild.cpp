@@ -1,11 +1,13 @@
 // Cave construction: picks the model of the tile's slope, levels the tile's two lowest
 // corners and bends the model onto the corner heights.
-#include "terrain/caves.h"
+#include "terrain/cavebuild.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "app/log.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavemodels.h"
+#include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 
@@ -198,10 +200,8 @@ bool CreateCave(int iTile)
         EmptyCaveLists();
     if (iTile < 0 || iTile >= MAP_SIZE * MAP_SIZE || m_MapData.siHeightScale <= 0)
     {
-        char cLine[96];
-        snprintf(cLine, sizeof(cLine), "CreateCave: no cave on tile %d (height scale %d)",
-                 iTile, m_MapData.siHeightScale);
-        LogError(cLine);
+        LogErrorf("CreateCave: no cave on tile %d (height scale %d)", iTile,
+                  m_MapData.siHeightScale);
         return false;
     }
     int x, z;

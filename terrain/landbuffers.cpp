@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
@@ -47,13 +47,6 @@ static float CornerHeight(int x, int z)
     return (float)m_MapData.siHeight[x][z] / fScale;
 }
 
-static void ReleaseBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB)
-{
-    if (*ppVB != NULL)
-        (*ppVB)->Release();
-    *ppVB = NULL;
-}
-
 static void TraceLand(const char* text)
 {
     if (m_bTraceLand)
@@ -64,9 +57,7 @@ static void TraceLandInt(int iValue)
 {
     if (!m_bTraceLand)
         return;
-    char str[16];
-    snprintf(str, sizeof(str), "%d", iValue);
-    LogError(str);
+    LogErrorf("%d", iValue);
 }
 
 void CalculateVertexNormal(int x, int z)
@@ -160,13 +151,12 @@ static void SizeBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB, int iCount, UINT uiItemByt
     D3DVERTEXBUFFER_DESC desc;
     if (uiBytes > 0 && *ppVB != NULL && SUCCEEDED((*ppVB)->GetDesc(&desc)) && desc.Size == uiBytes)
         return;
-    ReleaseBuffer(ppVB);
-    if (uiBytes > 0 &&
-        FAILED(m_pDevice->CreateVertexBuffer(uiBytes, 0, dwFVF, D3DPOOL_SYSTEMMEM, ppVB, NULL)))
-    {
-        *ppVB = NULL;
+    ReleaseAndClear(*ppVB);
+    if (uiBytes == 0)
+        return;
+    *ppVB = CreateSystemVertexBuffer(uiBytes, dwFVF);
+    if (*ppVB == NULL)
         LogError(pszFailure);
-    }
 }
 
 // Every buffer at the current counts.
@@ -193,10 +183,7 @@ static void CreateBuffers()
 
 static LineVertex* LockLines(LPDIRECT3DVERTEXBUFFER9 pVB)
 {
-    void* pData = NULL;
-    if (pVB == NULL || FAILED(pVB->Lock(0, 0, &pData, 0)))
-        return NULL;
-    return (LineVertex*)pData;
+    return (LineVertex*)LockWholeBuffer(pVB);
 }
 
 static void UnlockLines(LPDIRECT3DVERTEXBUFFER9 pVB, LineVertex* pLines)
@@ -216,11 +203,10 @@ static LandVertex* NextTileSlot(int t, int s, bool* pbOverCount)
         *pbOverCount = true;
         return NULL;
     }
-    if (w.pVertices == NULL && !w.bLockFailed &&
-        FAILED(m_pLandRowVB[t][s]->Lock(0, 0, (void**)&w.pVertices, 0)))
+    if (w.pVertices == NULL && !w.bLockFailed)
     {
-        w.pVertices = NULL;
-        w.bLockFailed = true;
+        w.pVertices = (LandVertex*)LockWholeBuffer(m_pLandRowVB[t][s]);
+        w.bLockFailed = w.pVertices == NULL;
     }
     if (w.bLockFailed)
     {
@@ -398,7 +384,7 @@ void ReleaseLandBuffers()
 {
     for (int t = 0; t < 20; t++)
         for (int s = 0; s < 150; s++)
-            ReleaseBuffer(&m_pLandRowVB[t][s]);
-    ReleaseBuffer(&m_pGridVB);
-    ReleaseBuffer(&m_pNormalVB);
+            ReleaseAndClear(m_pLandRowVB[t][s]);
+    ReleaseAndClear(m_pGridVB);
+    ReleaseAndClear(m_pNormalVB);
 }

@@ -2,9 +2,9 @@
 // that keeps only the alpha texture's opaque texels.
 #include "terrain/landpasses.h"
 
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/renderstates.h"
-#include "app/startup.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"

@@ -3,10 +3,9 @@
 #include "terrain/landtextures.h"
 
 #include <cstdio>
-#include <d3dx9.h>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
 #include "terrain/landbuffers.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
@@ -37,12 +36,8 @@ void BuildAlphaSlotTables()
         }
 
     for (int i = 0; i < NUM_LAND_TEXTURES; i++)
-    {
-        char cLine[96];
-        snprintf(cLine, sizeof(cLine), "%d <--converted original--> %d z --> %d",
-                 m_iConvertedAlpha[i], m_iOriginalAlpha[i], i);
-        LogError(cLine);
-    }
+        LogErrorf("%d <--converted original--> %d z --> %d", m_iConvertedAlpha[i],
+                  m_iOriginalAlpha[i], i);
 }
 
 void LandTextureFileName(int n, char* pBuffer, int iSize)
@@ -91,21 +86,10 @@ static void LoadLandTexture(int n)
     LandTextureFileName(n, cName, sizeof(cName));
     LogError(cName);
     // A second start-up must not leak the first one's texture.
-    if (m_pLandTexture[n] != NULL)
-    {
-        m_pLandTexture[n]->Release();
-        m_pLandTexture[n] = NULL;
-    }
+    ReleaseAndClear(m_pLandTexture[n]);
     // Opaque black becomes transparent: that is what lets an alpha texture show its base.
-    if (FAILED(D3DXCreateTextureFromFileExA(m_pDevice, cName, D3DX_DEFAULT, D3DX_DEFAULT,
-                                            D3DX_DEFAULT, 0, D3DFMT_DXT1, D3DPOOL_MANAGED,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
-                                            D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
-                                            0xFF000000, NULL, NULL, &m_pLandTexture[n])))
-    {
-        m_pLandTexture[n] = NULL;
+    if (FAILED(LoadTextureFile(cName, D3DFMT_DXT1, 0xFF000000, &m_pLandTexture[n])))
         LogError("failed to load texture");
-    }
 }
 
 void LoadLandTextures()

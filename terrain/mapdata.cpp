@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
+#include "terrain/cavebuild.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
@@ -39,9 +40,7 @@ static bool IsOnMap(int x, int z, const char* pszCaller)
 {
     if (x >= 0 && x < MAP_SIZE && z >= 0 && z < MAP_SIZE)
         return true;
-    char cLine[128];
-    snprintf(cLine, sizeof(cLine), "%s: tile (%d, %d) is off the map", pszCaller, x, z);
-    LogError(cLine);
+    LogErrorf("%s: tile (%d, %d) is off the map", pszCaller, x, z);
     return false;
 }
 
@@ -49,9 +48,7 @@ static bool IsInRange(int i, int iLimit, const char* pszCaller)
 {
     if (i >= 0 && i < iLimit)
         return true;
-    char cLine[128];
-    snprintf(cLine, sizeof(cLine), "%s: %d is out of range", pszCaller, i);
-    LogError(cLine);
+    LogErrorf("%s: %d is out of range", pszCaller, i);
     return false;
 }
 
@@ -172,11 +169,8 @@ void CloseMapData()
         LogError("Closing down Map Data m_pLandTexture");
         if (m_pLandTexture[k] != NULL)
         {
-            m_pLandTexture[k]->Release();
-            m_pLandTexture[k] = NULL;
-            char cLine[64];
-            snprintf(cLine, sizeof(cLine), "Closing down Map Data m_pLandTexture released %d", k);
-            LogError(cLine);
+            ReleaseAndClear(m_pLandTexture[k]);
+            LogErrorf("Closing down Map Data m_pLandTexture released %d", k);
         }
     }
     LogError("Closing down Map Data FINISHED");
@@ -200,12 +194,7 @@ static void ReportBadTiles()
                 iBad++;
         }
     if (iBad > 0)
-    {
-        char cLine[128];
-        snprintf(cLine, sizeof(cLine), "map data: %d tiles with bad texture numbers are not drawn",
-                 iBad);
-        LogError(cLine);
-    }
+        LogErrorf("map data: %d tiles with bad texture numbers are not drawn", iBad);
 }
 
 void SetMapData(const MapData& data)
@@ -214,10 +203,7 @@ void SetMapData(const MapData& data)
     if (m_MapData.siHeightScale < 1)
     {
         // Every height is divided by it.
-        char cLine[96];
-        snprintf(cLine, sizeof(cLine), "map data: bad height scale %d, using 32",
-                 m_MapData.siHeightScale);
-        LogError(cLine);
+        LogErrorf("map data: bad height scale %d, using 32", m_MapData.siHeightScale);
         m_MapData.siHeightScale = 32;
     }
     ReportBadTiles();

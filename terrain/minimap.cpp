@@ -2,8 +2,8 @@
 #include "terrain/minimap.h"
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
@@ -19,29 +19,6 @@ static const int CROSS_POINTS = 9;
 static const DWORD CROSS_RED = 0xFFFF0000;
 static const DWORD LINE_RED = 0x00FF0000;
 
-static void ReleaseBuffer(LPDIRECT3DVERTEXBUFFER9* ppVB)
-{
-    if (*ppVB != NULL)
-        (*ppVB)->Release();
-    *ppVB = NULL;
-}
-
-static LPDIRECT3DVERTEXBUFFER9 CreateBuffer(UINT uiBytes, DWORD dwFVF)
-{
-    LPDIRECT3DVERTEXBUFFER9 pVB = NULL;
-    if (FAILED(m_pDevice->CreateVertexBuffer(uiBytes, 0, dwFVF, D3DPOOL_SYSTEMMEM, &pVB, NULL)))
-        return NULL;
-    return pVB;
-}
-
-static void* LockBuffer(LPDIRECT3DVERTEXBUFFER9 pVB)
-{
-    void* pData = NULL;
-    if (pVB == NULL || FAILED(pVB->Lock(0, 0, &pData, 0)))
-        return NULL;
-    return pData;
-}
-
 static ColorScreenVertex ScreenPoint(float x, float y, DWORD dwColour)
 {
     ColorScreenVertex v = {x, y, 0.0f, 1.0f, dwColour};
@@ -52,9 +29,9 @@ static void BuildHeightPoints()
 {
     // The buffer's size never changes and every point is written again: it is made once.
     if (m_pMiniMap == NULL)
-        m_pMiniMap = CreateBuffer((MINI_MAP_POINTS + CROSS_POINTS) * sizeof(ColorScreenVertex),
-                                  D3DFVF_COLORSCREENVERTEX);
-    ColorScreenVertex* pV = (ColorScreenVertex*)LockBuffer(m_pMiniMap);
+        m_pMiniMap = CreateSystemVertexBuffer(
+            (MINI_MAP_POINTS + CROSS_POINTS) * sizeof(ColorScreenVertex), D3DFVF_COLORSCREENVERTEX);
+    ColorScreenVertex* pV = (ColorScreenVertex*)LockWholeBuffer(m_pMiniMap);
     if (pV == NULL)
         return;
     for (int z = 0; z < MAP_SIZE; z++)
@@ -78,7 +55,7 @@ static void BuildTexturePoints()
     bool bTried[16] = {};
     for (int t = 0; t < 16; t++)
     {
-        ReleaseBuffer(&m_pMMTex[t]);
+        ReleaseAndClear(m_pMMTex[t]);
         m_iMMTexCount[t] = 0;
     }
     for (int z = 0; z < MAP_SIZE; z++)
@@ -92,11 +69,11 @@ static void BuildTexturePoints()
             {
                 // One attempt per type and build, so a refused buffer costs one line.
                 bTried[t] = true;
-                m_pMMTex[t] = CreateBuffer(MINI_MAP_POINTS * sizeof(TexScreenVertex),
-                                           D3DFVF_TEXSCREENVERTEX);
+                m_pMMTex[t] = CreateSystemVertexBuffer(MINI_MAP_POINTS * sizeof(TexScreenVertex),
+                                                       D3DFVF_TEXSCREENVERTEX);
                 if (m_pMMTex[t] == NULL)
                     LogError("failed to create vertex buffer for MMTex mini map");
-                else if ((pPoints[t] = (TexScreenVertex*)LockBuffer(m_pMMTex[t])) == NULL)
+                else if ((pPoints[t] = (TexScreenVertex*)LockWholeBuffer(m_pMMTex[t])) == NULL)
                     LogError("failed to lock vertex buffer for MMTex mini map");
             }
             if (pPoints[t] == NULL)
@@ -112,7 +89,7 @@ static void BuildTexturePoints()
 
 static void BuildCameraCross()
 {
-    ColorScreenVertex* pV = (ColorScreenVertex*)LockBuffer(m_pMiniMap);
+    ColorScreenVertex* pV = (ColorScreenVertex*)LockWholeBuffer(m_pMiniMap);
     if (pV == NULL)
         return;
     int cx = (int)GetCameraX();
@@ -145,14 +122,14 @@ void SetHiliteTile(int x, int z)
     }
     if (m_pDevice == NULL)
         return;
-    ReleaseBuffer(&m_pTileVB);
-    m_pTileVB = CreateBuffer(4 * sizeof(LineVertex), D3DFVF_LINEVERTEX);
+    ReleaseAndClear(m_pTileVB);
+    m_pTileVB = CreateSystemVertexBuffer(4 * sizeof(LineVertex), D3DFVF_LINEVERTEX);
     if (m_pTileVB == NULL)
     {
         LogError("failed to create m_pTileVB");
         return;
     }
-    LineVertex* pV = (LineVertex*)LockBuffer(m_pTileVB);
+    LineVertex* pV = (LineVertex*)LockWholeBuffer(m_pTileVB);
     if (pV == NULL)
         return;
     int xn = NextTileX(x), zn = NextTileZ(z);
@@ -225,11 +202,11 @@ void RenderLandOverlays()
 
 void ReleaseMiniMap()
 {
-    ReleaseBuffer(&m_pMiniMap);
+    ReleaseAndClear(m_pMiniMap);
     for (int t = 0; t < 16; t++)
     {
-        ReleaseBuffer(&m_pMMTex[t]);
+        ReleaseAndClear(m_pMMTex[t]);
         m_iMMTexCount[t] = 0;
     }
-    ReleaseBuffer(&m_pTileVB);
+    ReleaseAndClear(m_pTileVB);
 }

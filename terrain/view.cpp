@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
-#include "terrain/caves.h"
+#include "terrain/cavebuffers.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/minimap.h"

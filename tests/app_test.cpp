@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include "app/d3dservices.h"
 #include "app/msgproc.h"
 #include "app/startup.h"
 

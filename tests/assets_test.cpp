@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
+#include "app/d3dservices.h"
 
 static const DWORD kFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
 

@@ -4,9 +4,9 @@
 #include <d3dx9.h>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/msgproc.h"
-#include "app/startup.h"
 
 static const float TWO_PI = 6.2831855f;
 

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "app/log.h"
+#include "support/flatmap.h"
+#include "support/readback.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavebuild.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-#include "support/readback.h"
-#include "support/flatmap.h"
 
 class CaveBuild : public DeviceTest
 {

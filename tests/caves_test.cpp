@@ -10,18 +10,21 @@
 
 #include "app/camera.h"
 #include "app/cursor.h"
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/render.h"
-#include "app/startup.h"
 #include "app/text.h"
+#include "support/flatmap.h"
+#include "support/readback.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavebuild.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-#include "support/readback.h"
-#include "support/flatmap.h"
 
 static bool Contains(const std::vector<std::string>& lines, const std::string& text)
 {

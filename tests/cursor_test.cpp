@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/cursor.h"
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
 
 static const DWORD BACKGROUND = 0xFF000080;
 

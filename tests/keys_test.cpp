@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
+#include "support/flatmap.h"
+#include "support/readback.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-#include "support/readback.h"
-#include "support/flatmap.h"
 
 static const float LO = 0.07f, HI = 0.93f;
 

@@ -94,3 +94,16 @@ TEST(Log, QuotedUntrustedTextKeepsTheLogReadable)
                                          "after"};
     EXPECT_EQ(ReadLog(), expected);
 }
+
+TEST(Log, FormattedLinesReadAsPrintfWritesThemAndAnOverlongOneIsCut)
+{
+    InitErrorLog();
+    LogErrorf("Closing down Map Data m_pLandTexture released %d", 17);
+    LogErrorf("%s: tile (%d, %d) is off the map", "GetTileHeight", -1, 100);
+    LogErrorf("%s", std::string(600, 'x').c_str());
+    std::vector<std::string> lines = ReadLog();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "Closing down Map Data m_pLandTexture released 17");
+    EXPECT_EQ(lines[2], "GetTileHeight: tile (-1, 100) is off the map");
+    EXPECT_EQ(lines[3], std::string(511, 'x'));
+}

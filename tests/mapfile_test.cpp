@@ -15,10 +15,13 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "editor/mapfile.h"
+#include "support/readback.h"
+#include "terrain/cavebuffers.h"
+#include "terrain/cavebuild.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
-#include "support/readback.h"
 
 static std::vector<std::string> ReadLines(const std::string& path)
 {

@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "app/camera.h"
-#include "app/startup.h"
+#include "app/d3dservices.h"
+#include "support/readback.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
 #include "terrain/view.h"
-#include "support/readback.h"
 
 static bool IsRed(DWORD c)
 {

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
-#include "app/startup.h"
 #include "editor/picking.h"
+#include "support/readback.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-#include "support/readback.h"
 
 TEST(IntersectTriangle, HitsEitherWindingInFrontOfTheOriginOnly)
 {

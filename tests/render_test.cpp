@@ -7,6 +7,7 @@
 
 #include "app/camera.h"
 #include "app/cursor.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "app/d3dservices.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
-#include "app/startup.h"
 #include "app/text.h"
 
 // A left click at (x, y) as the frame sees it.

@@ -8,10 +8,10 @@
 #include <mmsystem.h>
 #include <string>
 
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/splash.h"
-#include "app/startup.h"
 #include "app/text.h"
 
 static BYTE Red(DWORD c) { return (BYTE)(c >> 16); }

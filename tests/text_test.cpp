@@ -6,7 +6,7 @@
 #include <climits>
 #include <string>
 
-#include "app/startup.h"
+#include "app/d3dservices.h"
 #include "app/text.h"
 #include "app/textfont.h"
 

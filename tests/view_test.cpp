@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/log.h"
-#include "app/startup.h"
+#include "support/readback.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
-#include "support/readback.h"
 
 // The entries of a wrap table that hold value, as "from-to" runs: "90-99".
 static std::string Runs(const int* piTable, int iValue)

@@ -1,6 +1,7 @@
 // The device fixture shared by the tests that draw.
 #include "support/devicefixture.h"
 
+#include "app/d3dservices.h"
 #include "app/render.h"
 #include "app/startup.h"
 

@@ -2,6 +2,7 @@
 #include "support/flatmap.h"
 
 #include "app/log.h"
+#include "terrain/cavebuffers.h"
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"

@@ -1,0 +1,8 @@
+// Cave construction: fits the model of a tile's slope onto the tile and appends the cave.
+// needs: the cave models, records and buffers, the map data, the view's wrap offsets
+#pragma once
+
+// Levels the tile's two lowest corners, bends the model onto the corner heights, appends the
+// records and summary and builds the cave's buffer; false when refused (a neighbouring cave,
+// a slope under one world unit, no model for the slope).
+bool CreateCave(int iTile);
