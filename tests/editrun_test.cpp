@@ -1,0 +1,124 @@
+// zan.exe edited as a user edits it: real clicks and keys paint a tile and raise a corner,
+// and Escape leaves the edits in the backup map.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+static std::string ZanExePath()
+{
+    const char* dir = getenv("ZAN_RUN_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+static HWND WaitForWindow(DWORD dwMs)
+{
+    for (DWORD t = 0; t < dwMs; t += 50)
+    {
+        HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
+        if (hWnd)
+            return hWnd;
+        Sleep(50);
+    }
+    return NULL;
+}
+
+static void Key(WORD vk)
+{
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(150);
+}
+
+static void LeftClickAt(int x, int y)
+{
+    SetCursorPos(x, y);
+    Sleep(200);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(150);
+    SendInput(1, &in[1], sizeof(INPUT));
+    Sleep(150);
+}
+
+// Per tile (z outer, x inner) the first two numbers of its line: height and alpha texture.
+struct SavedTile
+{
+    int iHeight;
+    int iAlpha;
+};
+
+static std::vector<SavedTile> ReadBackupTiles()
+{
+    std::vector<SavedTile> tiles;
+    std::ifstream file("savegame\\VEZIDI.bak");
+    std::string line;
+    if (!std::getline(file, line) || !std::getline(file, line))
+        return tiles;
+    for (int i = 0; i < 100 * 100 && std::getline(file, line); i++)
+    {
+        std::istringstream s(line);
+        int v[12] = {};
+        for (int& n : v)
+            s >> n;
+        tiles.push_back({v[0], v[8]});
+        std::getline(file, line);   // the texture corners
+    }
+    return tiles;
+}
+
+TEST(EditRun, APaintedTileAndARaisedCornerReachTheBackup)
+{
+    DeleteFileA("savegame\\VEZIDI.bak");
+    std::string exe = ZanExePath();
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        << exe;
+    HWND hWnd = WaitForWindow(15000);
+    ASSERT_NE(hWnd, (HWND)NULL) << "no window";
+    // Off the screen's edges the camera stays where it starts once its height has settled.
+    SetCursorPos(500, 400);
+    Sleep(1500);
+
+    Key(VK_ESCAPE);              // from the LOAD screen to the game screen
+    LeftClickAt(500, 400);       // paint texture 4, an alpha texture, on the tile there
+    Key('E');                    // FAST EDIT off and the height tool
+    SetCursorPos(505, 405);      // the hover picks the corner under the pointer
+    Sleep(400);
+    for (int i = 0; i < 5; i++)
+        Key(VK_ADD);
+    Key(VK_ESCAPE);              // memorial screen, backup, quit
+
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0) << "did not quit";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    std::vector<SavedTile> tiles = ReadBackupTiles();
+    ASSERT_EQ(tiles.size(), 10000u) << "backup missing or short";
+    int iRaised = 0, iOtherHeights = 0, iPainted = 0;
+    for (const SavedTile& t : tiles)
+    {
+        iRaised += t.iHeight == 5;
+        iOtherHeights += t.iHeight != 5 && t.iHeight != 0;
+        iPainted += t.iAlpha == 4;
+    }
+    EXPECT_EQ(iRaised, 1) << "one corner raised by five steps";
+    EXPECT_EQ(iOtherHeights, 0);
+    EXPECT_EQ(iPainted, 1) << "one tile painted with alpha texture 4";
+}
