@@ -14,7 +14,9 @@
 #include "app/render.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "editor/mapfile.h"
 #include "editor/picking.h"
+#include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
@@ -204,6 +206,49 @@ static void MakeBusyMap()
         }
 }
 
+// The busy map with every tile's texture corners moved off the blank ones and 50 caves on
+// slopes spread over the map, the seams included.
+static void MakeFullMap()
+{
+    MakeBusyMap();
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            TileTexCoords rec;
+            for (int i = 0; i < 8; i++)
+                rec.fUV[i] = (float)(rand() % 100000) / 99999.0f;
+            SetBaseTileUV(rec, x, z);
+            RotateUV90(&rec);
+            SetAlphaTileUV(rec, x, z);
+        }
+    SetMapData(m_MapData);
+    for (int t = 0; t < MAP_SIZE * MAP_SIZE && GetNumCaves() < 50; t += 37)
+        AddCaveAtTile(t);
+}
+
+static void SaveFullMap()
+{
+    SaveData(false, "BENCH");
+}
+
+static void LoadFullMap()
+{
+    LoadData("BENCH.gam");
+}
+
+static void BenchMapFile()
+{
+    MakeFullMap();
+    CreateDirectoryA("savegame", NULL);
+    Timing save = Measure(SaveFullMap, 20);
+    Timing load = Measure(LoadFullMap, 20);
+    printf("| full map with %d caves |\n", GetNumCaves());
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "SaveData", save.dMin,
+           save.dMedian);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "LoadData", load.dMin,
+           load.dMedian);
+}
+
 static int CountBatches()
 {
     int n = 0;
@@ -283,6 +328,8 @@ int main()
     BenchMap("blank");
     MakeBusyMap();
     BenchMap("busy");
+    LoadCaveModels();
+    BenchMapFile();
 
     if (s_pAllLand)
         s_pAllLand->Release();
