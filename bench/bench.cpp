@@ -16,6 +16,7 @@
 #include "app/text.h"
 #include "editor/mapfile.h"
 #include "editor/picking.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"

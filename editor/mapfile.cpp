@@ -1,14 +1,13 @@
 // The map file: writes the map as plain text and reads it back. A file is read whole into a
-// scratch map first, so a damaged file never replaces the map shown.
+// scratch map and checked before it replaces the map shown, so a damaged file changes nothing.
 #include "editor/mapfile.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -21,16 +20,24 @@
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
+#include "terrain/view.h"
 
 // The folder of all map files, under the working directory, and the backup's name in it.
 static const char* const SAVE_FOLDER = "savegame\\";
 static const char* const BACKUP_NAME = "VEZIDI.bak";
+// A save is written under its name with this added, then swapped in.
+static const char* const TEMP_EXT = ".tmp";
 // A map file never comes near this; a larger one is not a map.
 static const long long MAX_FILE_BYTES = 64LL << 20;
+// A full map with caves on a quarter of its tiles stays under this.
+static const size_t TYPICAL_FILE_BYTES = 4u << 20;
 // One cave at most per tile.
 static const int MAX_CAVES = MAP_SIZE * MAP_SIZE;
+static const int MAX_TILE = MAP_SIZE * MAP_SIZE - 1;
 // The file holds a record's values 5, 6, 1, 2, 3, 4, 7, 8: pairs 3, 1, 2, 4.
 static const int s_iFileOrder[8] = {4, 5, 0, 1, 2, 3, 6, 7};
+// Powers of ten that doubles and floats hold exactly.
+static const double s_dPow10[11] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 
 // A map as read from a file, applied only once the whole file has been read.
 struct LoadedMap
@@ -47,9 +54,26 @@ struct MapReader
 {
     const char* p;
     const char* pEnd;
+    const char* pToken;   // the value last read, for the log
+    size_t tokenLen;
     int iLine;            // line of the value last read, for the log
     char cError[200];     // the first fault found; empty while the file reads well
 };
+
+// The system's text for a failed file operation, for the log.
+static void DescribeError(DWORD dwError, char* cText, size_t size)
+{
+    char cSystem[160] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0,
+                   cSystem, sizeof(cSystem), NULL);
+    size_t len = strlen(cSystem);
+    while (len > 0 && strchr("\r\n .", cSystem[len - 1]) != NULL)
+        cSystem[--len] = '\0';
+    if (dwError == ERROR_PATH_NOT_FOUND)
+        snprintf(cText, size, "there is no folder %s (error %lu)", SAVE_FOLDER, dwError);
+    else
+        snprintf(cText, size, "%s (error %lu)", len > 0 ? cSystem : "unknown error", dwError);
+}
 
 // Map names become file names in the folder: no separators, no characters Windows refuses.
 static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName,
@@ -60,8 +84,8 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
     size_t len = strnlen(name, maxName + 1);
     if (len > maxName)
     {
-        LogErrorf("%s: the name \"%.40s...\" is longer than %d characters", caller, name,
-                  (int)maxName);
+        LogErrorf("%s: the name %s is longer than %d characters", caller,
+                  QuoteForLog(name).c_str(), (int)maxName);
         return false;
     }
     for (size_t i = 0; i < len; i++)
@@ -69,8 +93,8 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
         unsigned char c = (unsigned char)name[i];
         if (c < 32 || strchr("\\/:*?\"<>|", c) != NULL)
         {
-            LogErrorf("%s: the name \"%s\" holds a character not allowed in a file name",
-                      caller, name);
+            LogErrorf("%s: the name %s holds a character not allowed in a file name", caller,
+                      QuoteForLog(name).c_str());
             return false;
         }
     }
@@ -78,61 +102,229 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
     return true;
 }
 
-static void WriteTile(std::ofstream& file, const MapData& data, int x, int z)
+static void AppendInt(std::string* pOut, long long v)
 {
-    file << data.siHeight[x][z] << ' ' << data.siTileType[x][z] << ' '
-         << data.siCaveNumber[x][z] << ' ' << data.siBaseTexture[x][z] << ' '
-         << (int)data.bBaseFlipX[x][z] << ' ' << (int)data.bBaseFlipZ[x][z] << ' '
-         << data.siBaseRotation[x][z] << ' ' << (int)data.bTriangleFlip[x][z] << ' '
-         << data.siAlphaTexture[x][z] << ' ' << (int)data.bAlphaFlipX[x][z] << ' '
-         << (int)data.bAlphaFlipZ[x][z] << ' ' << data.siAlphaRotation[x][z] << '\n';
-
-    const TileTexCoords base = GetBaseTileUV(x, z);
-    const TileTexCoords alpha = GetAlphaTileUV(x, z);
-    for (int i = 0; i < 8; i++)
-        file << (i > 0 ? " " : "") << base.fUV[s_iFileOrder[i]];
-    for (int i = 0; i < 8; i++)
-        file << ' ' << alpha.fUV[s_iFileOrder[i]];
-    file << '\n';
+    char cText[24];
+    char* p = cText + sizeof(cText);
+    unsigned long long u = v < 0 ? 0ULL - (unsigned long long)v : (unsigned long long)v;
+    do
+    {
+        *--p = (char)('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (v < 0)
+        *--p = '-';
+    pOut->append(p, (size_t)(cText + sizeof(cText) - p));
 }
 
-static void WriteCaveRecord(std::ofstream& file, const CaveData& rec)
+// The float as "%g" writes it with 6 significant digits, for magnitudes from 1e-4 to below
+// 1e6, where it is scaled to six digits exactly; false for every other value.
+static bool AppendPlainFloat(std::string* pOut, float f)
 {
-    for (int c = 0; c < 3; c++)
-        file << rec.vCorner[c].x << ' ' << rec.vCorner[c].y << ' ' << rec.vCorner[c].z << '\n';
-    for (int c = 0; c < 3; c++)
-        file << rec.siTexCoordA[c][0] << ' ' << rec.siTexCoordA[c][1] << ' ';
-    file << rec.siTextureB << ' ' << rec.siTile << ' ' << rec.siTextureA;
-    for (int c = 0; c < 3; c++)
-        file << ' ' << rec.siTexCoordB[c][0] << ' ' << rec.siTexCoordB[c][1];
-    file << '\n';
-}
-
-// The whole map in file order; false when any write failed.
-static bool WriteMap(const char* cPath)
-{
-    std::ofstream file(cPath, std::ios::out | std::ios::trunc);
-    if (!file)
+    double a = f < 0 ? -(double)f : (double)f;
+    if (a == 0.0 && !std::signbit(f))
+    {
+        *pOut += '0';
+        return true;
+    }
+    if (!(a >= 1e-5 && a < 1e6))
         return false;
-    std::unique_ptr<MapData> pData(new MapData(GetMapData()));
-    file << (unsigned long)timeGetTime() << '\n' << pData->siHeightScale << '\n';
+    // Six digits before the point: a float's 24-bit mantissa times 10^k (k up to 10) is exact.
+    int e = 5;
+    while (e > -5 && a * s_dPow10[5 - e] < 100000.0)
+        e--;
+    const double s = a * s_dPow10[5 - e];
+    long n = (long)s;   // s is below a million
+    const double frac = s - (double)n;
+    if (frac > 0.5 || (frac == 0.5 && (n & 1) != 0))
+        n++;
+    if (n == 1000000)
+    {
+        n = 100000;
+        e++;
+    }
+    if (s < 100000.0 || e < -4 || e >= 6)
+        return false;
+
+    char cText[16];
+    int len = 0;
+    if (f < 0)
+        cText[len++] = '-';
+    char cDigits[6];
+    for (int i = 5; i >= 0; i--, n /= 10)
+        cDigits[i] = (char)('0' + n % 10);
+    int iLast = 5;   // the last digit kept: trailing zeros after the point go
+    while (iLast > (e > 0 ? e : 0) && cDigits[iLast] == '0')
+        iLast--;
+    if (e < 0)
+    {
+        cText[len++] = '0';
+        cText[len++] = '.';
+        for (int i = 0; i < -e - 1; i++)
+            cText[len++] = '0';
+        for (int i = 0; i <= iLast; i++)
+            cText[len++] = cDigits[i];
+    }
+    else
+    {
+        for (int i = 0; i <= e; i++)
+            cText[len++] = cDigits[i];
+        if (iLast > e)
+            cText[len++] = '.';
+        for (int i = e + 1; i <= iLast; i++)
+            cText[len++] = cDigits[i];
+    }
+    pOut->append(cText, (size_t)len);
+    return true;
+}
+
+// Floats as the standard stream writes them by default.
+static void AppendFloat(std::string* pOut, float f)
+{
+    if (AppendPlainFloat(pOut, f))
+        return;
+    std::ostringstream os;
+    os << f;
+    *pOut += os.str();
+}
+
+static void EndLine(std::string* pOut)
+{
+    *pOut += "\r\n";
+}
+
+static void WriteTile(std::string* pOut, const MapData& data, int x, int z)
+{
+    const long long iValues[12] = {
+        data.siHeight[x][z],       data.siTileType[x][z],     data.siCaveNumber[x][z],
+        data.siBaseTexture[x][z],  data.bBaseFlipX[x][z],     data.bBaseFlipZ[x][z],
+        data.siBaseRotation[x][z], data.bTriangleFlip[x][z],  data.siAlphaTexture[x][z],
+        data.bAlphaFlipX[x][z],    data.bAlphaFlipZ[x][z],    data.siAlphaRotation[x][z]};
+    for (int i = 0; i < 12; i++)
+    {
+        if (i > 0)
+            *pOut += ' ';
+        AppendInt(pOut, iValues[i]);
+    }
+    EndLine(pOut);
+
+    const TileTexCoords* pRecs[2] = {&m_BaseTexCoords[x][z], &m_AlphaTexCoords[x][z]};
+    for (int r = 0; r < 2; r++)
+        for (int i = 0; i < 8; i++)
+        {
+            if (r > 0 || i > 0)
+                *pOut += ' ';
+            AppendFloat(pOut, pRecs[r]->fUV[s_iFileOrder[i]]);
+        }
+    EndLine(pOut);
+}
+
+static void WriteCaveRecord(std::string* pOut, const CaveData& rec)
+{
+    for (int c = 0; c < 3; c++)
+    {
+        AppendFloat(pOut, rec.vCorner[c].x);
+        *pOut += ' ';
+        AppendFloat(pOut, rec.vCorner[c].y);
+        *pOut += ' ';
+        AppendFloat(pOut, rec.vCorner[c].z);
+        EndLine(pOut);
+    }
+    const long long iValues[15] = {
+        rec.siTexCoordA[0][0], rec.siTexCoordA[0][1], rec.siTexCoordA[1][0],
+        rec.siTexCoordA[1][1], rec.siTexCoordA[2][0], rec.siTexCoordA[2][1],
+        rec.siTextureB,        rec.siTile,            rec.siTextureA,
+        rec.siTexCoordB[0][0], rec.siTexCoordB[0][1], rec.siTexCoordB[1][0],
+        rec.siTexCoordB[1][1], rec.siTexCoordB[2][0], rec.siTexCoordB[2][1]};
+    for (int i = 0; i < 15; i++)
+    {
+        if (i > 0)
+            *pOut += ' ';
+        AppendInt(pOut, iValues[i]);
+    }
+    EndLine(pOut);
+}
+
+// The whole map in file order, lines ending in CR LF as a text-mode stream writes them.
+static void FormatMap(std::string* pOut)
+{
+    pOut->reserve(TYPICAL_FILE_BYTES);
+    AppendInt(pOut, (long long)timeGetTime());
+    EndLine(pOut);
+    AppendInt(pOut, m_MapData.siHeightScale);
+    EndLine(pOut);
     for (int z = 0; z < MAP_SIZE; z++)
         for (int x = 0; x < MAP_SIZE; x++)
-            WriteTile(file, *pData, x, z);
+            WriteTile(pOut, m_MapData, x, z);
 
     const int n = GetCaveDataCount();
-    file << n << '\n';
+    AppendInt(pOut, n);
+    EndLine(pOut);
     for (int i = 0; i < n; i++)
-        WriteCaveRecord(file, GetCaveData(i));
+        WriteCaveRecord(pOut, m_CaveData[i]);
     const int m = GetNumCaves();
-    file << m << '\n';
+    AppendInt(pOut, m);
+    EndLine(pOut);
     for (int i = 0; i < m; i++)
     {
-        const CaveSummary s = GetCaveSummary(i);
-        file << s.iTriangleEnd << ' ' << s.iDirection << ' ' << s.iTile << '\n';
+        const CaveSummary& s = m_CaveSummaries[i];
+        const long long iValues[3] = {s.iTriangleEnd, s.iDirection, s.iTile};
+        for (int k = 0; k < 3; k++)
+        {
+            if (k > 0)
+                *pOut += ' ';
+            AppendInt(pOut, iValues[k]);
+        }
+        EndLine(pOut);
     }
-    file.close();
-    return !file.fail();
+}
+
+// Writes text as the file cPath, replacing it; false with the system's reason in cCause.
+static bool WriteWholeFile(const char* cPath, const std::string& text, char* cCause,
+                           size_t size)
+{
+    HANDLE hFile = CreateFileA(cPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+    {
+        DescribeError(GetLastError(), cCause, size);
+        return false;
+    }
+    DWORD dwWritten = 0;
+    DWORD dwError = 0;
+    if (!WriteFile(hFile, text.data(), (DWORD)text.size(), &dwWritten, NULL))
+        dwError = GetLastError();
+    else if (dwWritten != text.size())
+        dwError = ERROR_DISK_FULL;
+    if (!CloseHandle(hFile) && dwError == 0)
+        dwError = GetLastError();
+    if (dwError != 0)
+        DescribeError(dwError, cCause, size);
+    return dwError == 0;
+}
+
+// Temporary files of saves that were cut off (the program killed, the machine stopped).
+static void RemoveStaleTempFiles(const char* cKeep)
+{
+    static const char* const patterns[2] = {"*.gam.tmp", "VEZIDI.bak.tmp"};
+    for (const char* pattern : patterns)
+    {
+        char cFind[64];
+        snprintf(cFind, sizeof(cFind), "%s%s", SAVE_FOLDER, pattern);
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = FindFirstFileA(cFind, &found);
+        if (hFind == INVALID_HANDLE_VALUE)
+            continue;
+        do
+        {
+            char cPath[MAX_PATH + 16];
+            snprintf(cPath, sizeof(cPath), "%s%s", SAVE_FOLDER, found.cFileName);
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                _stricmp(cPath, cKeep) != 0)
+                DeleteFileA(cPath);
+        } while (FindNextFileA(hFind, &found));
+        FindClose(hFind);
+    }
 }
 
 void SaveData(bool bBackup, const char* text)
@@ -147,19 +339,30 @@ void SaveData(bool bBackup, const char* text)
 
     // Written beside the old file and swapped in at the end, so a failed save keeps it.
     char cTemp[80];
-    snprintf(cTemp, sizeof(cTemp), "%s.tmp", cPath);
-    if (!WriteMap(cTemp))
+    snprintf(cTemp, sizeof(cTemp), "%s%s", cPath, TEMP_EXT);
+    RemoveStaleTempFiles(cTemp);
+    std::string strText;
+    FormatMap(&strText);
+
+    char cCause[200];
+    if (!WriteWholeFile(cTemp, strText, cCause, sizeof(cCause)))
     {
         DeleteFileA(cTemp);
-        LogErrorf("SaveData: could not write %s (is there a savegame folder?); the map was not "
-                  "saved", cPath);
+        LogErrorf("SaveData: could not write %s: %s; the map was not saved", cPath, cCause);
         return;
     }
     if (!MoveFileExA(cTemp, cPath, MOVEFILE_REPLACE_EXISTING))
     {
+        DescribeError(GetLastError(), cCause, sizeof(cCause));
         DeleteFileA(cTemp);
-        LogErrorf("SaveData: could not replace %s; the map was not saved", cPath);
+        LogErrorf("SaveData: could not replace %s: %s; the map was not saved", cPath, cCause);
     }
+}
+
+// A file's bytes for the log: control and non-ASCII bytes escaped, the length bounded.
+static std::string QuoteToken(const MapReader* r)
+{
+    return QuoteForLog(std::string(r->pToken, r->tokenLen));
 }
 
 static bool Fail(MapReader* r, const char* text)
@@ -169,58 +372,81 @@ static bool Fail(MapReader* r, const char* text)
     return false;
 }
 
-// The next value's text, zero-terminated in cToken.
-static bool NextToken(MapReader* r, const char* what, char* cToken, size_t size)
+// The value's text should be one thing and is not: names it, quoted, in the log.
+static bool FailToken(MapReader* r, const char* what, const char* should)
 {
-    while (r->p < r->pEnd && isspace((unsigned char)*r->p))
+    char cText[200];
+    snprintf(cText, sizeof(cText), "%s should be %s, not %s", what, should,
+             QuoteToken(r).c_str());
+    return Fail(r, cText);
+}
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
+}
+
+static void SkipBlanks(MapReader* r)
+{
+    while (r->p < r->pEnd && IsBlank(*r->p))
     {
         if (*r->p == '\n')
             r->iLine++;
         r->p++;
     }
-    char cText[120];
+}
+
+// The next value's text, from r->pToken, r->tokenLen bytes long.
+static bool NextToken(MapReader* r, const char* what)
+{
+    SkipBlanks(r);
     if (r->p == r->pEnd)
     {
+        char cText[120];
         snprintf(cText, sizeof(cText), "the file ends where %s should be", what);
         return Fail(r, cText);
     }
-    size_t len = 0;
-    while (r->p < r->pEnd && !isspace((unsigned char)*r->p))
-    {
-        if (len + 1 < size)
-            cToken[len] = *r->p;
-        len++;
+    r->pToken = r->p;
+    while (r->p < r->pEnd && !IsBlank(*r->p))
         r->p++;
-    }
-    cToken[len + 1 < size ? len : size - 1] = '\0';
-    if (len + 1 > size)
-    {
-        snprintf(cText, sizeof(cText), "%s is not a number (\"%.20s...\")", what, cToken);
-        return Fail(r, cText);
-    }
+    r->tokenLen = (size_t)(r->p - r->pToken);
     return true;
+}
+
+static bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 static bool ReadInt(MapReader* r, const char* what, long long lo, long long hi, long long* pOut)
 {
-    char cToken[32];
-    if (!NextToken(r, what, cToken, sizeof(cToken)))
+    if (!NextToken(r, what))
         return false;
-    char* pStop = NULL;
-    long long v = strtoll(cToken, &pStop, 10);
-    if (pStop == cToken || *pStop != '\0' || v < lo || v > hi)
+    const char* p = r->pToken;
+    const char* pEnd = p + r->tokenLen;
+    bool bNeg = p < pEnd && *p == '-';
+    if (p < pEnd && (*p == '-' || *p == '+'))
+        p++;
+    long long v = 0;
+    bool bDigits = p < pEnd;
+    for (; p < pEnd && bDigits; p++)
     {
-        char cText[160];
-        snprintf(cText, sizeof(cText), "%s should be a whole number from %lld to %lld, not "
-                 "\"%s\"", what, lo, hi, cToken);
-        return Fail(r, cText);
+        bDigits = IsDigit(*p) && v < 1000000000000LL;
+        v = v * 10 + (*p - '0');
+    }
+    if (bNeg)
+        v = -v;
+    if (!bDigits || v < lo || v > hi)
+    {
+        char cShould[80];
+        snprintf(cShould, sizeof(cShould), "a whole number from %lld to %lld", lo, hi);
+        return FailToken(r, what, cShould);
     }
     *pOut = v;
     return true;
 }
 
-static bool ReadShort(MapReader* r, const char* what, short* pOut, short lo = -32768,
-                      short hi = 32767)
+static bool ReadShort(MapReader* r, const char* what, short* pOut, short lo, short hi)
 {
     long long v = 0;
     if (!ReadInt(r, what, lo, hi, &v))
@@ -238,20 +464,72 @@ static bool ReadFlag(MapReader* r, const char* what, bool* pOut)
     return true;
 }
 
+// A decimal number: sign, digits with at most one point, and an exponent; nothing else.
+// Up to seven significant digits and a small exponent the value is one exact float division
+// or product, rounded once; anything longer goes through the library.
+static bool ParseFloat(const char* p, const char* pEnd, float* pOut)
+{
+    const char* pStart = p;
+    bool bNeg = p < pEnd && *p == '-';
+    if (p < pEnd && (*p == '-' || *p == '+'))
+        p++;
+    long long m = 0;
+    int iDigits = 0, iSignificant = 0, iScale = 0;
+    bool bPoint = false;
+    for (; p < pEnd && (IsDigit(*p) || (*p == '.' && !bPoint)); p++)
+    {
+        if (*p == '.')
+        {
+            bPoint = true;
+            continue;
+        }
+        iDigits++;
+        if (iSignificant > 0 || *p != '0')
+            iSignificant++;
+        if (iSignificant <= 18)
+            m = m * 10 + (*p - '0');
+        else if (!bPoint)
+            iScale++;
+        if (bPoint && iSignificant <= 18)
+            iScale--;
+    }
+    if (iDigits == 0)
+        return false;
+    int iExp = 0;
+    if (p < pEnd && (*p == 'e' || *p == 'E'))
+    {
+        p++;
+        bool bExpNeg = p < pEnd && *p == '-';
+        if (p < pEnd && (*p == '-' || *p == '+'))
+            p++;
+        if (p == pEnd)
+            return false;
+        for (; p < pEnd && IsDigit(*p); p++)
+            iExp = iExp < 10000 ? iExp * 10 + (*p - '0') : iExp;
+        iExp = bExpNeg ? -iExp : iExp;
+    }
+    if (p != pEnd)
+        return false;
+    iScale += iExp;
+    float v;
+    if (m <= (1 << 24) && iScale >= -10 && iScale <= 10)
+        v = iScale < 0 ? (float)m / (float)s_dPow10[-iScale] : (float)m * (float)s_dPow10[iScale];
+    else
+    {
+        std::string text(pStart, pEnd);
+        v = strtof(text.c_str(), NULL);
+        bNeg = false;
+    }
+    *pOut = bNeg ? -v : v;
+    return true;
+}
+
 static bool ReadFloat(MapReader* r, const char* what, float* pOut)
 {
-    char cToken[32];
-    if (!NextToken(r, what, cToken, sizeof(cToken)))
+    if (!NextToken(r, what))
         return false;
-    char* pStop = NULL;
-    float v = strtof(cToken, &pStop);
-    if (pStop == cToken || *pStop != '\0' || !std::isfinite(v))
-    {
-        char cText[120];
-        snprintf(cText, sizeof(cText), "%s should be a number, not \"%s\"", what, cToken);
-        return Fail(r, cText);
-    }
-    *pOut = v;
+    if (!ParseFloat(r->pToken, r->pToken + r->tokenLen, pOut) || !std::isfinite(*pOut))
+        return FailToken(r, what, "a number");
     return true;
 }
 
@@ -264,31 +542,54 @@ static bool ReadTexCoords(MapReader* r, const char* what, TileTexCoords* pRec)
     return true;
 }
 
+// Base textures are the types' first textures, t * 8; alpha textures one of a type's seven
+// others, or 128 for none.
+static bool ReadTexture(MapReader* r, const char* what, bool bAlpha, short* pOut)
+{
+    if (!ReadShort(r, what, pOut, 0, 128))
+        return false;
+    const bool bBase = *pOut % 8 == 0 && *pOut < 128;
+    if (bAlpha ? bBase : !bBase)
+        return FailToken(r, what, bAlpha ? "128 or a number from 1 to 127 not a multiple of 8"
+                                         : "a multiple of 8 from 0 to 120");
+    return true;
+}
+
 static bool ReadTile(MapReader* r, LoadedMap* pMap, int x, int z)
 {
     MapData& d = pMap->data;
-    return ReadShort(r, "a height", &d.siHeight[x][z]) &&
-           ReadShort(r, "a tile type", &d.siTileType[x][z]) &&
-           ReadShort(r, "a cave number", &d.siCaveNumber[x][z]) &&
-           ReadShort(r, "a base texture", &d.siBaseTexture[x][z]) &&
+    return ReadShort(r, "a height", &d.siHeight[x][z], 0, 256) &&
+           ReadShort(r, "a tile type", &d.siTileType[x][z], 0, 1) &&
+           ReadShort(r, "a cave number", &d.siCaveNumber[x][z], 0, MAX_CAVES - 1) &&
+           ReadTexture(r, "a base texture", false, &d.siBaseTexture[x][z]) &&
            ReadFlag(r, "a base x flip", &d.bBaseFlipX[x][z]) &&
            ReadFlag(r, "a base z flip", &d.bBaseFlipZ[x][z]) &&
-           ReadShort(r, "a base rotation", &d.siBaseRotation[x][z]) &&
+           ReadShort(r, "a base rotation", &d.siBaseRotation[x][z], 0, 3) &&
            ReadFlag(r, "a triangle flip", &d.bTriangleFlip[x][z]) &&
-           ReadShort(r, "an alpha texture", &d.siAlphaTexture[x][z]) &&
+           ReadTexture(r, "an alpha texture", true, &d.siAlphaTexture[x][z]) &&
            ReadFlag(r, "an alpha x flip", &d.bAlphaFlipX[x][z]) &&
            ReadFlag(r, "an alpha z flip", &d.bAlphaFlipZ[x][z]) &&
-           ReadShort(r, "an alpha rotation", &d.siAlphaRotation[x][z]) &&
+           ReadShort(r, "an alpha rotation", &d.siAlphaRotation[x][z], 0, 3) &&
            ReadTexCoords(r, "a base texture coordinate", &pMap->base[x][z]) &&
            ReadTexCoords(r, "an alpha texture coordinate", &pMap->alpha[x][z]);
 }
 
-static bool ReadLand(MapReader* r, LoadedMap* pMap)
+// Every height is divided by the scale: one below 1 is replaced, as the map data does.
+static void ReadHeightScale(MapReader* r, const char* cPath, short* pScale)
+{
+    if (*pScale >= 1)
+        return;
+    LogErrorf("LoadData: %s line %d: bad height scale %d, using 32", cPath, r->iLine, *pScale);
+    *pScale = 32;
+}
+
+static bool ReadLand(MapReader* r, LoadedMap* pMap, const char* cPath)
 {
     long long dwSaved = 0;
     if (!ReadInt(r, "the saving time", 0, 0xFFFFFFFFLL, &dwSaved) ||
-        !ReadShort(r, "the height scale", &pMap->data.siHeightScale))
+        !ReadShort(r, "the height scale", &pMap->data.siHeightScale, -32768, 32767))
         return false;
+    ReadHeightScale(r, cPath, &pMap->data.siHeightScale);
     for (int z = 0; z < MAP_SIZE; z++)
         for (int x = 0; x < MAP_SIZE; x++)
             if (!ReadTile(r, pMap, x, z))
@@ -296,6 +597,7 @@ static bool ReadLand(MapReader* r, LoadedMap* pMap)
     return true;
 }
 
+// Texture corners run over the texture, 0 to 128; texture numbers index the land textures.
 static bool ReadCaveRecord(MapReader* r, CaveData* pRec)
 {
     for (int c = 0; c < 3; c++)
@@ -304,31 +606,45 @@ static bool ReadCaveRecord(MapReader* r, CaveData* pRec)
             !ReadFloat(r, "a cave corner", &pRec->vCorner[c].z))
             return false;
     for (int c = 0; c < 3; c++)
-        if (!ReadShort(r, "a cave texture coordinate", &pRec->siTexCoordA[c][0]) ||
-            !ReadShort(r, "a cave texture coordinate", &pRec->siTexCoordA[c][1]))
+        if (!ReadShort(r, "a cave texture corner", &pRec->siTexCoordA[c][0], 0, 128) ||
+            !ReadShort(r, "a cave texture corner", &pRec->siTexCoordA[c][1], 0, 128))
             return false;
-    // Texture numbers index the land textures and the tile the map.
     if (!ReadShort(r, "a cave texture", &pRec->siTextureB, 0, 128) ||
-        !ReadShort(r, "a cave tile", &pRec->siTile, 0, MAP_SIZE * MAP_SIZE - 1) ||
+        !ReadShort(r, "a cave tile", &pRec->siTile, 0, MAX_TILE) ||
         !ReadShort(r, "a cave texture", &pRec->siTextureA, 0, 128))
         return false;
     for (int c = 0; c < 3; c++)
-        if (!ReadShort(r, "a cave texture coordinate", &pRec->siTexCoordB[c][0]) ||
-            !ReadShort(r, "a cave texture coordinate", &pRec->siTexCoordB[c][1]))
+        if (!ReadShort(r, "a cave texture corner", &pRec->siTexCoordB[c][0], 0, 128) ||
+            !ReadShort(r, "a cave texture corner", &pRec->siTexCoordB[c][1], 0, 128))
             return false;
     return true;
 }
 
 // The cave code finds a cave's records through the summaries' ends, so they must count
-// exactly CAVE_TRIANGLES records per cave.
-static bool ReadCaveSummary(MapReader* r, int i, CaveSummary* pSummary)
+// exactly CAVE_TRIANGLES records per cave; the cave's records and its tile name it.
+static bool ReadCaveSummary(MapReader* r, const LoadedMap& map, int i, CaveSummary* pSummary)
 {
     long long iEnd = 0, iDirection = 0, iTile = 0;
     const long long iExpected = (long long)CAVE_TRIANGLES * (i + 1);
     if (!ReadInt(r, "a cave's record end", iExpected, iExpected, &iEnd) ||
         !ReadInt(r, "a cave direction", 0, NUM_CAVE_DIRECTIONS - 1, &iDirection) ||
-        !ReadInt(r, "a cave tile", 0, MAP_SIZE * MAP_SIZE - 1, &iTile))
+        !ReadInt(r, "a cave tile", 0, MAX_TILE, &iTile))
         return false;
+    const int x = (int)iTile % MAP_SIZE, z = (int)iTile / MAP_SIZE;
+    char cText[120];
+    if (map.data.siTileType[x][z] != 1 || map.data.siCaveNumber[x][z] != i)
+    {
+        snprintf(cText, sizeof(cText), "cave %d stands on tile (%d, %d), which does not name it",
+                 i, x, z);
+        return Fail(r, cText);
+    }
+    for (int t = i * CAVE_TRIANGLES; t < (i + 1) * CAVE_TRIANGLES; t++)
+        if (map.caves[t].siTile != iTile)
+        {
+            snprintf(cText, sizeof(cText), "cave %d stands on tile %d, its record %d on tile %d",
+                     i, (int)iTile, t, map.caves[t].siTile);
+            return Fail(r, cText);
+        }
     pSummary->iTile = (int)iTile;
     pSummary->iTriangleEnd = (int)iEnd;
     pSummary->iWrapOffsetX = 0;
@@ -344,24 +660,18 @@ static bool ReadCaves(MapReader* r, LoadedMap* pMap)
         return false;
     if (n % CAVE_TRIANGLES != 0)
         return Fail(r, "the cave record count is not a whole number of caves");
+    pMap->caves.resize((size_t)n);
     for (long long i = 0; i < n; i++)
-    {
-        CaveData rec = CaveData();
-        if (!ReadCaveRecord(r, &rec))
+        if (!ReadCaveRecord(r, &pMap->caves[(size_t)i]))
             return false;
-        pMap->caves.push_back(rec);
-    }
     long long m = 0;
     const long long iCaves = n / CAVE_TRIANGLES;
     if (!ReadInt(r, "the cave count", iCaves, iCaves, &m))
         return false;
+    pMap->summaries.resize((size_t)m);
     for (int i = 0; i < (int)m; i++)
-    {
-        CaveSummary s = CaveSummary();
-        if (!ReadCaveSummary(r, i, &s))
+        if (!ReadCaveSummary(r, *pMap, i, &pMap->summaries[i]))
             return false;
-        pMap->summaries.push_back(s);
-    }
     return true;
 }
 
@@ -373,11 +683,12 @@ static bool CheckCaveTiles(MapReader* r, const LoadedMap& map)
         for (int x = 0; x < MAP_SIZE; x++)
         {
             const int iCave = map.data.siCaveNumber[x][z];
-            if (map.data.siTileType[x][z] == 1 && (iCave < 0 || iCave >= m))
+            if (map.data.siTileType[x][z] == 1 &&
+                (iCave >= m || map.summaries[iCave].iTile != z * MAP_SIZE + x))
             {
                 char cText[120];
-                snprintf(cText, sizeof(cText), "tile (%d, %d) names cave %d of %d", x, z, iCave,
-                         m);
+                snprintf(cText, sizeof(cText), "tile (%d, %d) names cave %d of %d, which stands "
+                         "elsewhere", x, z, iCave, m);
                 r->iLine = 3 + 2 * (z * MAP_SIZE + x);
                 return Fail(r, cText);
             }
@@ -387,43 +698,51 @@ static bool CheckCaveTiles(MapReader* r, const LoadedMap& map)
 
 static bool CheckEnd(MapReader* r)
 {
-    while (r->p < r->pEnd && isspace((unsigned char)*r->p))
-    {
-        if (*r->p == '\n')
-            r->iLine++;
-        r->p++;
-    }
-    if (r->p != r->pEnd)
-        return Fail(r, "more follows the last cave");
-    return true;
+    SkipBlanks(r);
+    if (r->p == r->pEnd)
+        return true;
+    NextToken(r, "");
+    char cText[120];
+    snprintf(cText, sizeof(cText), "more follows the last cave: %s",
+             QuoteToken(r).c_str());
+    return Fail(r, cText);
 }
 
 // The whole file into text; false with a log line when it cannot be read.
 static bool ReadWholeFile(const char* cPath, std::string* pText)
 {
-    std::ifstream file(cPath, std::ios::in | std::ios::binary);
-    if (!file)
+    char cCause[200];
+    HANDLE hFile = CreateFileA(cPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
     {
-        LogErrorf("LoadData: cannot open %s; the map is unchanged", cPath);
+        DescribeError(GetLastError(), cCause, sizeof(cCause));
+        LogErrorf("LoadData: cannot open %s: %s; the map is unchanged", cPath, cCause);
         return false;
     }
-    file.seekg(0, std::ios::end);
-    const long long size = (long long)file.tellg();
-    if (size < 0 || size > MAX_FILE_BYTES)
-    {
+    LARGE_INTEGER size;
+    bool bRead = false;
+    if (!GetFileSizeEx(hFile, &size) || size.QuadPart > MAX_FILE_BYTES)
         LogErrorf("LoadData: %s is too large to be a map; the map is unchanged", cPath);
-        return false;
-    }
-    pText->resize((size_t)size);
-    file.seekg(0, std::ios::beg);
-    if (size > 0 && !file.read(&(*pText)[0], size))
+    else
     {
-        LogErrorf("LoadData: cannot read %s; the map is unchanged", cPath);
-        return false;
+        pText->resize((size_t)size.QuadPart);
+        DWORD dwRead = 0;
+        bRead = pText->empty() || (ReadFile(hFile, &(*pText)[0], (DWORD)pText->size(), &dwRead,
+                                            NULL) && dwRead == pText->size());
+        if (!bRead)
+        {
+            DescribeError(GetLastError(), cCause, sizeof(cCause));
+            LogErrorf("LoadData: cannot read %s: %s; the map is unchanged", cPath, cCause);
+        }
     }
-    return true;
+    CloseHandle(hFile);
+    return bRead;
 }
 
+// The file's map in place of the one shown, and everything drawn from it renewed as at a
+// fresh start: the corners projected with the new heights, the caves placed at the view's
+// wrap offsets.
 static void ApplyMap(const LoadedMap& map)
 {
     for (int z = 0; z < MAP_SIZE; z++)
@@ -439,9 +758,9 @@ static void ApplyMap(const LoadedMap& map)
     for (size_t i = 0; i < map.summaries.size(); i++)
         AddCaveSummary(map.summaries[i]);
     SetMapData(map.data);
-    GenerateHeightMap();
     if (!map.caves.empty())
         RebuildCaveVBs();
+    CalculateScreenPosition();
 }
 
 void LoadData(const char* fileName)
@@ -457,9 +776,9 @@ void LoadData(const char* fileName)
 
     // The normals are not in the file; the land build renews them.
     std::unique_ptr<LoadedMap> pMap(new LoadedMap());
-    pMap->data = GetMapData();
-    MapReader reader = {text.data(), text.data() + text.size(), 1, ""};
-    if (!ReadLand(&reader, pMap.get()) || !ReadCaves(&reader, pMap.get()) ||
+    pMap->data = m_MapData;
+    MapReader reader = {text.data(), text.data() + text.size(), text.data(), 0, 1, ""};
+    if (!ReadLand(&reader, pMap.get(), cPath) || !ReadCaves(&reader, pMap.get()) ||
         !CheckEnd(&reader) || !CheckCaveTiles(&reader, *pMap))
     {
         LogErrorf("LoadData: %s %s; the map is unchanged", cPath, reader.cError);
