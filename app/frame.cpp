@@ -11,6 +11,7 @@
 #include "app/renderstates.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 // The camera (x, height, z, yaw, pitch) at the last projection refresh; -1 so the first

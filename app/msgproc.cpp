@@ -7,6 +7,7 @@
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 // The mouse state: flags from button messages, position from the frame's poll.
 MouseData SMD = {};

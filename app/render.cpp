@@ -17,6 +17,7 @@
 #include "terrain/landpasses.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
+#include "terrain/view.h"
 
 int m_iTilesShown = 0;            // tiles drawn this frame; 0 between frames
 

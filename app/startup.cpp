@@ -16,6 +16,7 @@
 #include "terrain/cavemodels.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 static const char* const CLASS_NAME = "Zan ZAVAZA";
 static const float FIELD_OF_VIEW = 0.7853982f;

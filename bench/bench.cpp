@@ -22,6 +22,7 @@
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 static LARGE_INTEGER s_liFrequency;

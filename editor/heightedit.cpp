@@ -3,6 +3,7 @@
 
 #include "editor/landedit.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 static const int NUM_RINGS = 4;     // the 9 x 9 square round the centre

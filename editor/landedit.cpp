@@ -15,6 +15,7 @@
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/minimap.h"
 #include "terrain/view.h"
 

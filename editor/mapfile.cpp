@@ -19,6 +19,7 @@
 #include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/minimap.h"
 #include "terrain/view.h"
 

@@ -5,6 +5,7 @@
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 // One texture type's base and its alpha variants.

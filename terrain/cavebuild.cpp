@@ -10,6 +10,7 @@
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/view.h"
 
 // A corner of the cave's tile in grid coordinates; 100 at the map's far edges.
 struct CaveCorner

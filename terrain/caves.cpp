@@ -1,15 +1,13 @@
-// Cave records: the triangles and summaries of every cave, their accessors and cave deletion.
+// Cave records: the triangles and summaries of every cave and their accessors.
 #include "terrain/caves.h"
 
 #include <algorithm>
 
 #include "app/log.h"
-#include "terrain/cavebuffers.h"
-#include "terrain/mapdata.h"
 
 static_assert(sizeof(CaveSummary) == 20, "a summary is five int32");
 
-// Cave lists; appended by the construction and the map reader, cut by DeleteCave.
+// Cave lists; appended by the construction and the map reader, cut by DeleteCave (map update).
 std::vector<CaveData> m_CaveData;
 std::vector<CaveSummary> m_CaveSummaries;
 // Number of caves; 0 at start.
@@ -99,30 +97,3 @@ int CaveRecordRange(int n, int* piFirst)
     return iFit;
 }
 
-void DeleteCave()
-{
-    if (m_iNumCaves <= 0)
-        return;
-    int c = m_iCurrentCave;
-    if (!IsCave(c))
-    {
-        LogErrorf("DeleteCave: no cave %d", c);
-        return;
-    }
-
-    int iFirst = 0;
-    int k = CaveRecordRange(c, &iFirst);
-    m_CaveData.erase(m_CaveData.begin() + iFirst, m_CaveData.begin() + iFirst + k);
-    for (int n = c + 1; n < (int)m_CaveSummaries.size(); n++)
-        m_CaveSummaries[n].iTriangleEnd -= k;
-
-    int iTile = m_CaveSummaries[c].iTile;
-    m_CaveSummaries.erase(m_CaveSummaries.begin() + c);
-    RemoveCaveVB(c);
-    if (m_iCurrentCave > 0)
-        m_iCurrentCave--;
-    m_iNumCaves = std::max(m_iNumCaves - 1, 0);
-
-    // Last, so that the recount inside finds the lists already renumbered.
-    RemoveCaveAtTile(iTile);
-}

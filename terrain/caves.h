@@ -1,5 +1,5 @@
-// Cave records: the triangles and summaries of every cave, their accessors and cave deletion.
-// needs: the log, the map data, the cave buffers (deletion), the map update (deletion)
+// Cave records: the triangles and summaries of every cave and their accessors.
+// needs: the log
 #pragma once
 
 #include <vector>
@@ -35,9 +35,6 @@ extern std::vector<CaveData> m_CaveData;
 extern std::vector<CaveSummary> m_CaveSummaries;
 extern int m_iNumCaves;
 extern int m_iCurrentCave;   // the cave the cave editor works on; DeleteCave removes it
-
-// Removes the current cave's records, summary and buffer and clears its tile.
-void DeleteCave();
 
 // Accessors for the map file and the map data.
 int GetCaveCount();

@@ -7,6 +7,7 @@
 
 #include "app/d3dservices.h"
 #include "app/log.h"
+#include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 

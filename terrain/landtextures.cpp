@@ -6,7 +6,6 @@
 
 #include "app/d3dservices.h"
 #include "app/log.h"
-#include "terrain/landbuffers.h"
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
@@ -40,6 +39,20 @@ void BuildAlphaSlotTables()
                   m_iOriginalAlpha[i], i);
 }
 
+bool GetTileBatch(int x, int z, int* piType, int* piSlot)
+{
+    if (x < 0 || x >= MAP_SIZE || z < 0 || z >= MAP_SIZE)
+        return false;
+    int iBase = m_MapData.siBaseTexture[x][z];
+    int iAlpha = m_MapData.siAlphaTexture[x][z];
+    if (iBase < 0 || iBase >= m_iNumTextureTypes * (m_iNumAlphaVariants + 1) || iAlpha < 0 ||
+        iAlpha > PLAIN_TEXTURE)
+        return false;
+    *piType = iBase / (m_iNumAlphaVariants + 1);
+    *piSlot = m_iConvertedAlpha[iAlpha];
+    return true;
+}
+
 void LandTextureFileName(int n, char* pBuffer, int iSize)
 {
     snprintf(pBuffer, iSize, "textures\\rode\\alpha\\lnd%02d.dds", n);
@@ -67,8 +80,7 @@ static void WriteBlankTile(int x, int z)
     }
 }
 
-// Height scale and normals are left as they are.
-static void WriteBlankMap()
+void WriteBlankMap()
 {
     for (int i = 0; i < MAP_SIZE; i++)
     {
@@ -92,11 +104,20 @@ static void LoadLandTexture(int n)
         LogError("failed to load texture");
 }
 
-void LoadLandTextures()
+void LoadLandTextureFiles()
 {
-    WriteBlankMap();
     for (int n = 0; n < NUM_LAND_TEXTURES; n++)
         LoadLandTexture(n);
-    CalculateScreenPosition();
-    LoadLandBuffer();
+}
+
+void SetLandTexture(int n)
+{
+    if (IsIndexInRange(n, NUM_LAND_TEXTURES, "SetLandTexture"))
+        m_pDevice->SetTexture(0, m_pLandTexture[n]);
+}
+
+void SetLandTextureStage1(int n)
+{
+    if (IsIndexInRange(n, NUM_LAND_TEXTURES, "SetLandTextureStage1"))
+        m_pDevice->SetTexture(1, m_pLandTexture[n]);
 }

@@ -16,8 +16,18 @@ extern int m_iOriginalAlpha[150];               // alpha slot -> texture number
 // Fills both slot tables and logs one line per texture number (run by InitMapData).
 void BuildAlphaSlotTables();
 
+// The land batch (base type, alpha slot) of tile (x, z); false for texture numbers outside
+// the tables, whose tile is then left out of every batch.
+bool GetTileBatch(int x, int z, int* piType, int* piSlot);
+
 // The file a texture number is read from, "textures\rode\alpha\lndNN.dds".
 void LandTextureFileName(int n, char* pBuffer, int iSize);
 
-// Writes the blank map, loads the 129 textures and runs the first map update.
-void LoadLandTextures();
+// The start-up steps of LoadLandTextures (in the map update): every tile blank, with the
+// wrap offsets zeroed (height scale and normals are left as they are); then the 129 files.
+void WriteBlankMap();
+void LoadLandTextureFiles();
+
+// Binds texture n on stage 0 or 1; a number outside 0 to 128 is logged and binds nothing.
+void SetLandTexture(int n);
+void SetLandTextureStage1(int n);

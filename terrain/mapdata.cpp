@@ -2,17 +2,9 @@
 // terrain display switches.
 #include "terrain/mapdata.h"
 
-#include <cstdio>
 #include <type_traits>
 
-#include "app/d3dservices.h"
 #include "app/log.h"
-#include "terrain/cavebuild.h"
-#include "terrain/caves.h"
-#include "terrain/landbuffers.h"
-#include "terrain/landtextures.h"
-#include "terrain/minimap.h"
-#include "terrain/view.h"
 
 static_assert(std::is_trivially_copyable<MapData>::value, "MapData is copied as one unit");
 static_assert(sizeof(MapData) == 310004, "MapData keeps its fields, types and order");
@@ -35,8 +27,7 @@ bool m_bNormals = false;
 bool m_bMMTex = false;
 bool m_bHiliteTile = false;
 
-// Callers keep indices on the map; one that does not gets a log line instead of an overrun.
-static bool IsOnMap(int x, int z, const char* pszCaller)
+bool IsTileOnMap(int x, int z, const char* pszCaller)
 {
     if (x >= 0 && x < MAP_SIZE && z >= 0 && z < MAP_SIZE)
         return true;
@@ -44,7 +35,7 @@ static bool IsOnMap(int x, int z, const char* pszCaller)
     return false;
 }
 
-static bool IsInRange(int i, int iLimit, const char* pszCaller)
+bool IsIndexInRange(int i, int iLimit, const char* pszCaller)
 {
     if (i >= 0 && i < iLimit)
         return true;
@@ -133,108 +124,34 @@ void FlipUVZ(TileTexCoords* pRec)
     Reorder(pRec, 3, 4, 1, 2);
 }
 
-int InitMapData()
-{
-    m_MapData.siHeightScale = 32;
-    for (int t = 0; t < m_iNumTextureTypes; t++)
-        for (int s = 0; s < m_iNumTextureTypes * m_iNumAlphaVariants + 1; s++)
-            m_iLandRowCount[t][s] = 0;
-    BuildAlphaSlotTables();
-    // Nothing is made yet at start-up; a second start must not leak the first one's buffers.
-    ReleaseLandBuffers();
-    ReleaseMiniMap();
-    return 0;
-}
-
-void CloseMapData()
-{
-    LogError("Closing down Map Data");
-    ReleaseLandBuffers();
-
-    bool bMMTexMade[16];
-    for (int i = 0; i < 16; i++)
-        bMMTexMade[i] = m_pMMTex[i] != NULL;
-    ReleaseMiniMap();
-    LogError("Closing down Map Data m_pMiniMap");
-    for (int i = 0; i < 16; i++)
-    {
-        LogError("Closing down Map Data m_pMMTex");
-        if (bMMTexMade[i])
-            LogError("Closing down Map Data m_pMMTex released");
-    }
-    LogError("Closing down Map Data m_pMMTex finished");
-
-    for (int k = 0; k < NUM_LAND_TEXTURES; k++)
-    {
-        LogError("Closing down Map Data m_pLandTexture");
-        if (m_pLandTexture[k] != NULL)
-        {
-            ReleaseAndClear(m_pLandTexture[k]);
-            LogErrorf("Closing down Map Data m_pLandTexture released %d", k);
-        }
-    }
-    LogError("Closing down Map Data FINISHED");
-}
-
 MapData GetMapData()
 {
     return m_MapData;
 }
 
-// A loaded map may hold numbers no tool writes; the land leaves such tiles out, and the
-// map's loader hears of it once here.
-static void ReportBadTiles()
-{
-    int iBad = 0;
-    for (int x = 0; x < MAP_SIZE; x++)
-        for (int z = 0; z < MAP_SIZE; z++)
-        {
-            int t = 0, s = 0;
-            if (!GetTileBatch(x, z, &t, &s))
-                iBad++;
-        }
-    if (iBad > 0)
-        LogErrorf("map data: %d tiles with bad texture numbers are not drawn", iBad);
-}
-
-void SetMapData(const MapData& data)
-{
-    m_MapData = data;
-    if (m_MapData.siHeightScale < 1)
-    {
-        // Every height is divided by it.
-        LogErrorf("map data: bad height scale %d, using 32", m_MapData.siHeightScale);
-        m_MapData.siHeightScale = 32;
-    }
-    ReportBadTiles();
-    CalculateDisplayableTiles();
-    CountTilesForTexture();
-    LoadLandBuffer();
-}
-
 TileTexCoords GetBaseTileUV(int x, int z)
 {
-    if (!IsOnMap(x, z, "GetBaseTileUV"))
+    if (!IsTileOnMap(x, z, "GetBaseTileUV"))
         return TileTexCoords();
     return m_BaseTexCoords[x][z];
 }
 
 TileTexCoords GetAlphaTileUV(int x, int z)
 {
-    if (!IsOnMap(x, z, "GetAlphaTileUV"))
+    if (!IsTileOnMap(x, z, "GetAlphaTileUV"))
         return TileTexCoords();
     return m_AlphaTexCoords[x][z];
 }
 
 void SetBaseTileUV(const TileTexCoords& rec, int x, int z)
 {
-    if (IsOnMap(x, z, "SetBaseTileUV"))
+    if (IsTileOnMap(x, z, "SetBaseTileUV"))
         m_BaseTexCoords[x][z] = rec;
 }
 
 void SetAlphaTileUV(const TileTexCoords& rec, int x, int z)
 {
-    if (IsOnMap(x, z, "SetAlphaTileUV"))
+    if (IsTileOnMap(x, z, "SetAlphaTileUV"))
         m_AlphaTexCoords[x][z] = rec;
 }
 
@@ -245,14 +162,14 @@ int GetHeightScale()
 
 float GetTileHeight(int x, int z)
 {
-    if (!IsOnMap(x, z, "GetTileHeight"))
+    if (!IsTileOnMap(x, z, "GetTileHeight"))
         return 0.0f;
     return (float)m_MapData.siHeight[x][z] / (float)m_MapData.siHeightScale;
 }
 
 float GetTileHeightRaw(int x, int z)
 {
-    if (!IsOnMap(x, z, "GetTileHeightRaw"))
+    if (!IsTileOnMap(x, z, "GetTileHeightRaw"))
         return 0.0f;
     return (float)m_MapData.siHeight[x][z];
 }
@@ -267,75 +184,9 @@ int GetNumAlphaVariants()
     return m_iNumAlphaVariants;
 }
 
-int GetWrapOffsetX(int x)
-{
-    return IsInRange(x, MAP_SIZE, "GetWrapOffsetX") ? m_iWrapOffsetX[x] : 0;
-}
-
-int GetWrapOffsetZ(int z)
-{
-    return IsInRange(z, MAP_SIZE, "GetWrapOffsetZ") ? m_iWrapOffsetZ[z] : 0;
-}
-
-int GetTileWrapOffsetX(int iIndex)
-{
-    int x, z;
-    SplitTileIndex(iIndex, &x, &z);
-    return IsOnMap(x, z, "GetTileWrapOffsetX") ? m_iWrapOffsetX[x] : 0;
-}
-
-int GetTileWrapOffsetZ(int iIndex)
-{
-    int x, z;
-    SplitTileIndex(iIndex, &x, &z);
-    return IsOnMap(x, z, "GetTileWrapOffsetZ") ? m_iWrapOffsetZ[z] : 0;
-}
-
-bool IsTileDisplayable(int x, int z)
-{
-    return IsOnMap(x, z, "IsTileDisplayable") && m_bDisplayable[x][z];
-}
-
-int GetDisplayRangeStart(int z)
-{
-    return IsInRange(z, MAP_SIZE, "GetDisplayRangeStart") ? m_siRangeStart[z] : -10000;
-}
-
-int GetDisplayRangeEnd(int z)
-{
-    return IsInRange(z, MAP_SIZE, "GetDisplayRangeEnd") ? m_siRangeEnd[z] : -10000;
-}
-
-D3DXVECTOR3 GetTileScreenPos(int x, int z)
-{
-    if (!IsOnMap(x, z, "GetTileScreenPos"))
-        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    return m_vScreenCornerBL[x][z];
-}
-
-int GetLandRowTileCount(int iType, int iSlot)
-{
-    if (!IsInRange(iType, 20, "GetLandRowTileCount") ||
-        !IsInRange(iSlot, 150, "GetLandRowTileCount"))
-        return 0;
-    return m_iLandRowCount[iType][iSlot];
-}
-
-void SetLandTexture(int n)
-{
-    if (IsInRange(n, NUM_LAND_TEXTURES, "SetLandTexture"))
-        m_pDevice->SetTexture(0, m_pLandTexture[n]);
-}
-
-void SetLandTextureStage1(int n)
-{
-    if (IsInRange(n, NUM_LAND_TEXTURES, "SetLandTextureStage1"))
-        m_pDevice->SetTexture(1, m_pLandTexture[n]);
-}
-
 bool IsCaveOnTile(int x, int z)
 {
-    return IsOnMap(x, z, "IsCaveOnTile") && m_MapData.siTileType[x][z] == 1;
+    return IsTileOnMap(x, z, "IsCaveOnTile") && m_MapData.siTileType[x][z] == 1;
 }
 
 int FindTileOfCave(int n)
@@ -345,40 +196,6 @@ int FindTileOfCave(int n)
             if (m_MapData.siTileType[x][z] == 1 && m_MapData.siCaveNumber[x][z] == n)
                 return GetTileIndex(x, z);
     return -1;
-}
-
-void AddCaveAtTile(int iIndex)
-{
-    if (!IsInRange(iIndex, MAP_SIZE * MAP_SIZE, "AddCaveAtTile"))
-        return;
-    int x, z;
-    SplitTileIndex(iIndex, &x, &z);
-    if (m_MapData.siTileType[x][z] == 1)
-        return;
-    if (!CreateCave(iIndex))
-        return;
-    m_MapData.siTileType[x][z] = 1;
-    m_MapData.siCaveNumber[x][z] = (short)(GetCaveCount() - 1);
-    CountTilesForTexture();
-    LoadLandBuffer();
-}
-
-void RemoveCaveAtTile(int iIndex)
-{
-    if (!IsInRange(iIndex, MAP_SIZE * MAP_SIZE, "RemoveCaveAtTile"))
-        return;
-    int x, z;
-    SplitTileIndex(iIndex, &x, &z);
-    short siRemoved = m_MapData.siCaveNumber[x][z];
-    m_MapData.siTileType[x][z] = 0;
-    m_MapData.siCaveNumber[x][z] = 0;
-    // Cave numbers stay the caves' places in the cave lists.
-    for (int tz = 0; tz < MAP_SIZE; tz++)
-        for (int tx = 0; tx < MAP_SIZE; tx++)
-            if (m_MapData.siTileType[tx][tz] == 1 && m_MapData.siCaveNumber[tx][tz] > siRemoved)
-                m_MapData.siCaveNumber[tx][tz]--;
-    CountTilesForTexture();
-    LoadLandBuffer();
 }
 
 bool IsHiliteTileShown()
@@ -406,16 +223,3 @@ void ToggleAlphaLayer()
     m_bAlphaTextures = !m_bAlphaTextures;
 }
 
-void ToggleMiniMapMode()
-{
-    m_bMMTex = !m_bMMTex;
-    GenerateHeightMap();
-}
-
-void ToggleGrid()
-{
-    bGrid = !bGrid;
-    // The grid lines are written by the land build only while the grid is on.
-    if (bGrid)
-        LoadLandBuffer();
-}

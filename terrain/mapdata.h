@@ -48,6 +48,11 @@ extern bool m_bNormals;        // normal lines overlay
 extern bool m_bMMTex;          // mini map coloured by base texture instead of height
 extern bool m_bHiliteTile;     // red quad over the tile under the pointer
 
+// Callers keep indices on the map; one that does not gets a log line naming the caller
+// instead of an overrun.
+bool IsTileOnMap(int x, int z, const char* pszCaller);
+bool IsIndexInRange(int i, int iLimit, const char* pszCaller);
+
 // Tile arithmetic; indices wrap 99 -> 0 and 0 -> 99.
 int NextTileX(int i);
 int PrevTileX(int i);
@@ -63,18 +68,8 @@ void RotateUV270(TileTexCoords* pRec);
 void FlipUVX(TileTexCoords* pRec);
 void FlipUVZ(TileTexCoords* pRec);
 
-// Start-up and shutdown.
-int InitMapData();
-void CloseMapData();
-
-// Caves on tiles: builds a cave on a tile that holds none and marks the tile; unmarks a tile
-// and renumbers the caves after it. Both recount and rebuild the land.
-void AddCaveAtTile(int iIndex);
-void RemoveCaveAtTile(int iIndex);
-
-// The whole block: a copy out, and a copy in that re-marks and rebuilds the land.
+// The whole block as a copy; SetMapData (the map update) writes it.
 MapData GetMapData();
-void SetMapData(const MapData& data);
 
 TileTexCoords GetBaseTileUV(int x, int z);
 TileTexCoords GetAlphaTileUV(int x, int z);
@@ -86,17 +81,6 @@ float GetTileHeight(int x, int z);
 float GetTileHeightRaw(int x, int z);
 int GetNumTextureTypes();
 int GetNumAlphaVariants();
-int GetWrapOffsetX(int x);
-int GetWrapOffsetZ(int z);
-int GetTileWrapOffsetX(int iIndex);
-int GetTileWrapOffsetZ(int iIndex);
-bool IsTileDisplayable(int x, int z);
-int GetDisplayRangeStart(int z);
-int GetDisplayRangeEnd(int z);
-D3DXVECTOR3 GetTileScreenPos(int x, int z);
-int GetLandRowTileCount(int iType, int iSlot);
-void SetLandTexture(int n);
-void SetLandTextureStage1(int n);
 bool IsCaveOnTile(int x, int z);
 int FindTileOfCave(int n);
 
@@ -105,5 +89,3 @@ void ToggleHiliteTile();
 void ToggleNormals();
 void ToggleBaseTextures();
 void ToggleAlphaLayer();
-void ToggleMiniMapMode();
-void ToggleGrid();

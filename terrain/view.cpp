@@ -8,10 +8,6 @@
 #include "app/camera.h"
 #include "app/d3dservices.h"
 #include "app/log.h"
-#include "terrain/cavebuffers.h"
-#include "terrain/landbuffers.h"
-#include "terrain/landtextures.h"
-#include "terrain/minimap.h"
 
 // World shift per column and row; set by SetMapWrappingOffsets, zeroed by the blank map.
 int m_iWrapOffsetX[MAP_SIZE];
@@ -31,9 +27,6 @@ short m_siVisibleCaves[MAX_VISIBLE_CAVES];
 short m_siNumVisibleCaves;
 int m_iLandRowCount[20][150];
 
-// Set while more cave tiles are displayable than the visible-cave list holds.
-static bool m_bCaveListFull = false;
-
 // The transforms and desktop size one projection reads.
 struct ScreenSetup
 {
@@ -42,12 +35,6 @@ struct ScreenSetup
     float fWidth;
     float fHeight;
 };
-
-static void TraceLand(const char* pszStep)
-{
-    if (m_bTraceLand)
-        LogError(pszStep);
-}
 
 static RECT DesktopRect()
 {
@@ -155,7 +142,7 @@ void SetMapWrappingOffsets()
 }
 
 // All 40,000 corners with one read of the transforms: they cannot change during the loop.
-static void ProjectAllCorners()
+void ProjectAllCorners()
 {
     static float fHeight[MAP_SIZE][MAP_SIZE];
     for (int x = 0; x < MAP_SIZE; x++)
@@ -243,69 +230,56 @@ void CalculateDisplayableRanges()
     }
 }
 
-bool GetTileBatch(int x, int z, int* piType, int* piSlot)
+int GetWrapOffsetX(int x)
 {
-    if (x < 0 || x >= MAP_SIZE || z < 0 || z >= MAP_SIZE)
-        return false;
-    int iBase = m_MapData.siBaseTexture[x][z];
-    int iAlpha = m_MapData.siAlphaTexture[x][z];
-    if (iBase < 0 || iBase >= m_iNumTextureTypes * (m_iNumAlphaVariants + 1) || iAlpha < 0 ||
-        iAlpha > PLAIN_TEXTURE)
-        return false;
-    *piType = iBase / (m_iNumAlphaVariants + 1);
-    *piSlot = m_iConvertedAlpha[iAlpha];
-    return true;
+    return IsIndexInRange(x, MAP_SIZE, "GetWrapOffsetX") ? m_iWrapOffsetX[x] : 0;
 }
 
-void CountTilesForTexture()
+int GetWrapOffsetZ(int z)
 {
-    m_iNumDisplayableTiles = 0;
-    m_siNumVisibleCaves = 0;
-    for (int t = 0; t < m_iNumTextureTypes; t++)
-        for (int s = 0; s < NUM_ALPHA_SLOTS; s++)
-            m_iLandRowCount[t][s] = 0;
-
-    bool bOverflow = false;
-    for (int z = 0; z < MAP_SIZE; z++)
-        for (int x = 0; x < MAP_SIZE; x++)
-        {
-            if (!m_bDisplayable[x][z])
-                continue;
-            if (m_MapData.siTileType[x][z] == 1)
-            {
-                if (m_siNumVisibleCaves < MAX_VISIBLE_CAVES)
-                {
-                    m_siVisibleCaves[m_siNumVisibleCaves++] = m_MapData.siCaveNumber[x][z];
-                    UpdateCavePosition(m_MapData.siCaveNumber[x][z]);
-                }
-                else
-                    bOverflow = true;
-                continue;
-            }
-            int t, s;
-            if (!GetTileBatch(x, z, &t, &s))
-                continue;
-            m_iNumDisplayableTiles++;
-            m_iLandRowCount[t][s]++;
-        }
-
-    // Logged when the list first overflows, not again on every camera move.
-    if (bOverflow && !m_bCaveListFull)
-        LogError("more than 256 caves in view: the rest are not drawn");
-    m_bCaveListFull = bOverflow;
+    return IsIndexInRange(z, MAP_SIZE, "GetWrapOffsetZ") ? m_iWrapOffsetZ[z] : 0;
 }
 
-void CalculateScreenPosition()
+int GetTileWrapOffsetX(int iIndex)
 {
-    TraceLand("SetMapWrappingOffsets");
-    SetMapWrappingOffsets();
-    ProjectAllCorners();
-    TraceLand("CalculateDisplayableTiles");
-    CalculateDisplayableTiles();
-    TraceLand("GenerateHeightMap");
-    GenerateHeightMap();
-    TraceLand("CountTilesForTexture");
-    CountTilesForTexture();
-    TraceLand("LoadLandBuffer");
-    LoadLandBuffer();
+    int x, z;
+    SplitTileIndex(iIndex, &x, &z);
+    return IsTileOnMap(x, z, "GetTileWrapOffsetX") ? m_iWrapOffsetX[x] : 0;
+}
+
+int GetTileWrapOffsetZ(int iIndex)
+{
+    int x, z;
+    SplitTileIndex(iIndex, &x, &z);
+    return IsTileOnMap(x, z, "GetTileWrapOffsetZ") ? m_iWrapOffsetZ[z] : 0;
+}
+
+bool IsTileDisplayable(int x, int z)
+{
+    return IsTileOnMap(x, z, "IsTileDisplayable") && m_bDisplayable[x][z];
+}
+
+int GetDisplayRangeStart(int z)
+{
+    return IsIndexInRange(z, MAP_SIZE, "GetDisplayRangeStart") ? m_siRangeStart[z] : -10000;
+}
+
+int GetDisplayRangeEnd(int z)
+{
+    return IsIndexInRange(z, MAP_SIZE, "GetDisplayRangeEnd") ? m_siRangeEnd[z] : -10000;
+}
+
+D3DXVECTOR3 GetTileScreenPos(int x, int z)
+{
+    if (!IsTileOnMap(x, z, "GetTileScreenPos"))
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    return m_vScreenCornerBL[x][z];
+}
+
+int GetLandRowTileCount(int iType, int iSlot)
+{
+    if (!IsIndexInRange(iType, 20, "GetLandRowTileCount") ||
+        !IsIndexInRange(iSlot, 150, "GetLandRowTileCount"))
+        return 0;
+    return m_iLandRowCount[iType][iSlot];
 }

@@ -25,20 +25,27 @@ extern short m_siVisibleCaves[MAX_VISIBLE_CAVES]; // cave numbers of displayable
 extern short m_siNumVisibleCaves;
 
 // Displayable land tiles per batch [base type][alpha slot]; [16][113] of it are used.
+// Counted by CountTilesForTexture in the map update.
 extern int m_iLandRowCount[20][150];
 
-// The land batch (base type, alpha slot) of tile (x, z); false for texture numbers outside
-// the tables, whose tile is then left out of every batch.
-bool GetTileBatch(int x, int z, int* piType, int* piSlot);
-
-// The map update: wrap offsets, projection, displayable tiles, counts, land build.
-void CalculateScreenPosition();
-
+// The steps of the map update (CalculateScreenPosition) that place and project the patch.
 void SetMapWrappingOffsets();
 void SetMapWrappingOffsetsFor(float fCameraX, float fCameraZ, float fYaw);
+// All 40,000 tile corners into the m_vScreenCorner arrays with one read of the transforms.
+void ProjectAllCorners();
 void ProjectToScreen(D3DXVECTOR3 p, D3DXVECTOR3* pOut);
 void CalculateDisplayableTiles();
 void CalculateDisplayableTilesAt(float fCameraHeight);
 int DisplayMargin(float fCameraHeight);
 void CalculateDisplayableRanges();
-void CountTilesForTexture();
+
+// Reads of the arrays above; an index off the map is logged and reads 0 (a range -10000).
+int GetWrapOffsetX(int x);
+int GetWrapOffsetZ(int z);
+int GetTileWrapOffsetX(int iIndex);
+int GetTileWrapOffsetZ(int iIndex);
+bool IsTileDisplayable(int x, int z);
+int GetDisplayRangeStart(int z);
+int GetDisplayRangeEnd(int z);
+D3DXVECTOR3 GetTileScreenPos(int x, int z);
+int GetLandRowTileCount(int iType, int iSlot);

@@ -16,6 +16,7 @@
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 class CaveBuild : public DeviceTest

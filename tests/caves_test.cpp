@@ -24,6 +24,7 @@
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 static bool Contains(const std::vector<std::string>& lines, const std::string& text)

@@ -14,6 +14,7 @@
 #include "app/msgproc.h"
 #include "app/renderstates.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "support/readback.h"
 
 static int CountLines(const std::vector<std::string>& lines, const char* text)

@@ -7,6 +7,7 @@
 #include "support/flatmap.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 class HeightEdit : public DeviceTest
 {

@@ -11,6 +11,7 @@
 #include "app/msgproc.h"
 #include "app/startup.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 class Keys : public DeviceTest
 {

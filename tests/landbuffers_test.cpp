@@ -12,6 +12,7 @@
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 static const float LO = 0.07f, HI = 0.93f;

@@ -13,6 +13,7 @@
 #include "support/flatmap.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 class LandEdit : public DeviceTest

@@ -9,6 +9,7 @@
 #include "app/log.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 #include "support/readback.h"
 

@@ -22,6 +22,7 @@
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 static std::vector<std::string> ReadLines(const std::string& path)
 {

@@ -10,6 +10,7 @@
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/minimap.h"
 #include "terrain/view.h"
 

@@ -17,6 +17,7 @@
 #include "support/readback.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 TEST(IntersectTriangle, HitsEitherWindingInFrontOfTheOriginOnly)

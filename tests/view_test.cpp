@@ -13,6 +13,7 @@
 #include "support/readback.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
 // The entries of a wrap table that hold value, as "from-to" runs: "90-99".
