@@ -11,6 +11,7 @@
 #include "app/renderstates.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
+#include "editor/settings.h"
 #include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
@@ -88,6 +89,11 @@ static bool CameraMovedSinceRefresh()
 
 static void CameraStep()
 {
+    if (m_bKeyDown && m_siScreenMode == 1)
+    {
+        Trace("GetKeyboardData");
+        GetKeyboardData(m_cTypedName, &m_KeyboardState);
+    }
     Trace("CheckCamera");
     CheckCamera();
     if (CameraMovedSinceRefresh())

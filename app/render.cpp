@@ -13,6 +13,7 @@
 #include "app/msgproc.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/mapdata.h"
@@ -185,6 +186,10 @@ static void DrawScene()
     RenderVisibleCaves();
 
     RenderLandOverlays();
+    if (m_siScreenMode == 0)
+        RenderLoadScreen();
+    else if (m_siScreenMode == 1)
+        RenderSaveScreen();
 
     if (m_bShowMapGrid)
         DrawDisplayableTileMap();

@@ -12,6 +12,7 @@
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavemodels.h"
 #include "terrain/landtextures.h"
@@ -123,6 +124,7 @@ void InitObjects()
     InitCamera();
     InitMapData();
     LoadLandTextures();
+    RestoreSettingsGUI();
     LoadCaveModels();
 }
 
@@ -172,6 +174,7 @@ void ReleaseDeviceObjects()
     CloseMapData();
     DeleteFont();
     ReleaseCursor();
+    ReleaseSettingsGUI();
     ReleaseCaves();
 }
 

@@ -330,7 +330,9 @@ static void RemoveStaleTempFiles(const char* cKeep)
 
 void SaveData(bool bBackup, const char* text)
 {
-    m_siScreenMode = 2;
+    // The backup runs every two minutes wherever the user is; it must not move them.
+    if (!bBackup)
+        m_siScreenMode = 2;
 
     char cPath[64];
     if (bBackup)
@@ -764,16 +766,16 @@ static void ApplyMap(const LoadedMap& map)
     CalculateScreenPosition();
 }
 
-void LoadData(const char* fileName)
+bool LoadData(const char* fileName)
 {
     m_siScreenMode = 2;
 
     char cPath[64];
     if (!BuildPath(cPath, sizeof(cPath), fileName, MAX_MAP_NAME + 4, "", "LoadData"))
-        return;
+        return false;
     std::string text;
     if (!ReadWholeFile(cPath, &text))
-        return;
+        return false;
 
     // The normals are not in the file; the land build renews them.
     std::unique_ptr<LoadedMap> pMap(new LoadedMap());
@@ -783,7 +785,8 @@ void LoadData(const char* fileName)
         !CheckEnd(&reader) || !CheckCaveTiles(&reader, *pMap))
     {
         LogErrorf("LoadData: %s %s; the map is unchanged", cPath, reader.cError);
-        return;
+        return false;
     }
     ApplyMap(*pMap);
+    return true;
 }

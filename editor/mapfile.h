@@ -4,10 +4,11 @@
 const int MAX_MAP_NAME = 30;   // characters of a typed map name
 
 // Writes the current map to "savegame\VEZIDI.bak" when bBackup, else to
-// "savegame\<text>.gam", where text is the current map name. Switches to the game screen.
+// "savegame\<text>.gam", where text is the current map name (m_cTypedName). A named save
+// switches to the game screen; the backup leaves the screen as it is.
 void SaveData(bool bBackup, const char* text);
 
 // Reads "savegame\<fileName>" whole and only then replaces the map, its texture coordinates
 // and its caves; a file that cannot be read completely leaves everything as it was. Switches
-// to the game screen.
-void LoadData(const char* fileName);
+// to the game screen. True when the map was replaced.
+bool LoadData(const char* fileName);

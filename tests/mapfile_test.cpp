@@ -424,7 +424,7 @@ TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
     bool bLogged = LogHas("SaveData: could not write savegame\\VEZIDI.bak", "not saved");
     SetCurrentDirectoryA(cDir);
     EXPECT_TRUE(bLogged);
-    EXPECT_EQ(m_siScreenMode, 2);
+    EXPECT_EQ(m_siScreenMode, 0) << "the backup leaves the LOAD screen shown";
 }
 
 TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
@@ -439,7 +439,7 @@ TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
     m_siScreenMode = 1;
     BackupTimer(dwStart + 120001);
     EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
-    EXPECT_EQ(m_siScreenMode, 2);
+    EXPECT_EQ(m_siScreenMode, 1) << "the backup leaves the SAVE screen shown";
     EXPECT_TRUE(LogHas("SaveData", "SaveData"));
 
     // With auto-scroll on the time runs on; the save comes once it is off.
