@@ -1,0 +1,174 @@
+// zan.exe driven by keys and clicks as a user drives it: a map picked from the LOAD list, saved
+// under a typed name, another map loaded over it, the saved one loaded back; the files it
+// writes say which map it held.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+static std::string ZanExePath()
+{
+    const char* dir = getenv("ZAN_RUN_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+// A map file as the program writes it, with no caves; the clock line is 0.
+static std::string MapText(int (*height)(int x, int z))
+{
+    std::ostringstream out;
+    out << "0\n32\n";
+    for (int z = 0; z < 100; z++)
+        for (int x = 0; x < 100; x++)
+            out << height(x, z) << " 0 0 64 0 0 0 0 128 0 0 0\n"
+                << "0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93 0.07 0.93 0.07 0.07 0.93 0.07 0.93 "
+                   "0.93\n";
+    out << "0\n0\n";
+    return out.str();
+}
+
+// The file's text with Windows line ends made plain.
+static std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Everything after the clock line.
+static std::string AfterClock(const std::string& text)
+{
+    size_t i = text.find('\n');
+    return i == std::string::npos ? "" : text.substr(i + 1);
+}
+
+static std::string ClockLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+// The same map in both files but for the clock; else the first line that differs.
+static ::testing::AssertionResult SameMap(const std::string& path, const std::string& expected)
+{
+    std::istringstream a(AfterClock(ReadFile(path))), b(AfterClock(expected));
+    std::string la, lb;
+    for (int iLine = 2;; iLine++)
+    {
+        bool bA = (bool)std::getline(a, la), bB = (bool)std::getline(b, lb);
+        if (!bA && !bB)
+            return ::testing::AssertionSuccess();
+        if (bA != bB || la != lb)
+            return ::testing::AssertionFailure() << path << " line " << iLine << ": \"" << la
+                                                 << "\", expected \"" << lb << "\"";
+    }
+}
+
+static void Key(WORD wVk)
+{
+    keybd_event((BYTE)wVk, 0, 0, 0);
+    Sleep(120);   // held across a few frames, as a finger holds it
+    keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
+    Sleep(120);
+}
+
+static void Type(const char* text)
+{
+    for (const char* p = text; *p != '\0'; p++)
+        Key(*p == ' ' ? VK_SPACE : (WORD)*p);
+}
+
+// The LOAD list shows the files in the directory search's order from the top.
+static int ListRow(const std::string& name)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA("savegame\\*.gam", &fd);
+    int i = 0, iRow = -1;
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    do
+    {
+        if (name == fd.cFileName)
+            iRow = i;
+        i++;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return iRow;
+}
+
+static void ClickRow(const std::string& name)
+{
+    int iRow = ListRow(name);
+    ASSERT_GE(iRow, 0) << name;
+    ASSERT_LT(iRow, 14) << name;
+    SetCursorPos(500, 342 + 15 * iRow);
+    Sleep(200);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    Sleep(60);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Sleep(500);
+}
+
+static bool WaitForFile(const std::string& path, const std::string& notClock)
+{
+    for (int i = 0; i < 100; i++)
+    {
+        std::string text = ReadFile(path);
+        if (!text.empty() && text.back() == '\n' && ClockLine(text) != notClock)
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
+{
+    const std::string hills = MapText([](int x, int z) { return (x * 7 + z * 3) % 200; });
+    const std::string flat = MapText([](int, int) { return 0; });
+    CreateDirectoryA("savegame", NULL);
+    DeleteFileA("savegame\\COPY 1.gam");
+    DeleteFileA("savegame\\VEZIDI.bak");
+    std::ofstream("savegame\\HILLS.gam") << hills;
+    std::ofstream("savegame\\FLAT.gam") << flat;
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::string exe = ZanExePath();
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+    HWND hWnd = NULL;
+    for (int i = 0; i < 300 && hWnd == NULL; i++, Sleep(50))
+        hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
+    ASSERT_NE(hWnd, (HWND)NULL);
+    Sleep(1500);   // the first frames: it starts on the LOAD screen
+
+    ClickRow("HILLS.gam");
+    Key('S');
+    Type("\b\b\b\b\bCOPY 1");   // the loaded map's name comes first
+    Key(VK_RETURN);
+    EXPECT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
+    EXPECT_TRUE(SameMap("savegame\\COPY 1.gam", hills));
+
+    // Another map over it; saving it again proves it loaded and took its name.
+    Key('R');
+    ClickRow("FLAT.gam");
+    Key('S');
+    Key(VK_RETURN);
+    EXPECT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
+    EXPECT_TRUE(SameMap("savegame\\FLAT.gam", flat));
+
+    Key('R');
+    ClickRow("COPY 1.gam");
+    Key(VK_ESCAPE);   // leaving saves the map shown as the backup
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0) << "did not close";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(SameMap("savegame\\VEZIDI.bak", hills));
+}

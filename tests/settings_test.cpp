@@ -1,0 +1,345 @@
+// The typed map name through held keys, and the LOAD list: which files it lists, its scrolling
+// limits, its row bands and what a click on a row does to the map and the name.
+#include "support/devicefixture.h"
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/startup.h"
+#include "app/log.h"
+#include "editor/mapfile.h"
+#include "editor/settings.h"
+#include "support/flatmap.h"
+#include "support/readback.h"
+#include "terrain/mapdata.h"
+
+static void SendKey(WORD wVk, bool bUp)
+{
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = wVk;
+    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(INPUT));
+    for (int i = 0; i < 100 && ((GetAsyncKeyState(wVk) & 0x8000) != 0) == bUp; i++)
+        Sleep(10);
+}
+
+static bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+static void EmptySaveFolder()
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA("savegame\\*", &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        std::string path = std::string("savegame\\") + fd.cFileName;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        {
+            if (fd.cFileName[0] != '.')
+                RemoveDirectoryA(path.c_str());
+        }
+        else
+            DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+class Settings : public DeviceTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        DeviceTest::SetUpTestSuite();
+        InitMapData();
+        InitCamera();
+        RestoreSettingsGUI();
+    }
+};
+
+class TypedName : public Settings
+{
+protected:
+    void SetUp() override
+    {
+        SetForegroundWindow(m_hWnd);
+        InitErrorLog();
+        m_siScreenMode = 1;
+        m_KeyboardState.bKeyDown = true;
+    }
+    void TearDown() override { DrainQueue(); }
+
+    // The typing step with the keys given held together, then released.
+    static void Type(const char* name, std::initializer_list<WORD> keys)
+    {
+        strcpy(m_cTypedName, name);
+        m_KeyboardState.bKeyDown = true;
+        for (WORD k : keys)
+            SendKey(k, false);
+        GetKeyboardData(m_cTypedName, &m_KeyboardState);
+        for (WORD k : keys)
+            SendKey(k, true);
+    }
+};
+
+TEST_F(TypedName, TheFirstHeldLetterThenDigitThenBlankIsAddedOnce)
+{
+    Type("AB", {'B', 'A'});
+    EXPECT_STREQ(m_cTypedName, "ABA") << "letters are scanned from A";
+    EXPECT_FALSE(m_KeyboardState.bKeyDown) << "one character per key press";
+    Type("", {'1', 'B'});
+    EXPECT_STREQ(m_cTypedName, "B");
+    Type("X", {VK_SPACE, '7'});
+    EXPECT_STREQ(m_cTypedName, "X7");
+    Type("X", {VK_SPACE});
+    EXPECT_STREQ(m_cTypedName, "X ");
+    Type("", {VK_SHIFT, 'Q'});
+    EXPECT_STREQ(m_cTypedName, "Q") << "always upper case";
+
+    Type("X", {VK_NUMPAD7});
+    EXPECT_STREQ(m_cTypedName, "X");
+    EXPECT_TRUE(m_KeyboardState.bKeyDown) << "a key that types nothing is scanned again";
+}
+
+TEST_F(TypedName, BackspaceTakesTheLastCharacterAndAnEmptyNameStaysEmpty)
+{
+    Type("HILL", {VK_BACK});
+    EXPECT_STREQ(m_cTypedName, "HIL");
+    EXPECT_FALSE(m_KeyboardState.bKeyDown);
+    Type("", {VK_BACK});
+    EXPECT_STREQ(m_cTypedName, "");
+    EXPECT_TRUE(m_KeyboardState.bKeyDown);
+    Type("A", {VK_BACK, 'Z'});
+    EXPECT_STREQ(m_cTypedName, "AZ") << "a typing key comes before Backspace";
+}
+
+TEST_F(TypedName, AFullNameOfThirtyCharactersTakesNoMore)
+{
+    const std::string full(30, 'W');
+    Type(full.c_str(), {'Q'});
+    EXPECT_EQ(std::string(m_cTypedName), full);
+    EXPECT_TRUE(m_KeyboardState.bKeyDown);
+    Type((full.substr(0, 29)).c_str(), {'Q'});
+    EXPECT_EQ(std::string(m_cTypedName), full.substr(0, 29) + "Q");
+}
+
+TEST_F(TypedName, EnterSavesUnderTheNameButNotAnEmptyOne)
+{
+    DeleteFileA("savegame\\TWO HILLS.gam");
+    Type("TWO HILLS", {VK_RETURN});
+    EXPECT_TRUE(FileExists("savegame\\TWO HILLS.gam"));
+    EXPECT_EQ(m_siScreenMode, 2);
+    EXPECT_STREQ(m_cTypedName, "TWO HILLS");
+
+    m_siScreenMode = 1;
+    Type("", {VK_RETURN});
+    EXPECT_FALSE(FileExists("savegame\\.gam"));
+    EXPECT_EQ(m_siScreenMode, 1) << "the user can still type a name";
+    EXPECT_FALSE(m_KeyboardState.bKeyDown) << "one refusal per press, not one per frame";
+    EXPECT_EQ(ReadLog().back(), "SAVE screen: no map name typed; the map was not saved");
+
+    DeleteFileA("savegame\\TWO HILLS.gam");
+    m_siScreenMode = 0;
+    Type("TWO HILLS", {VK_RETURN});
+    EXPECT_FALSE(FileExists("savegame\\TWO HILLS.gam")) << "Enter saves only on the SAVE screen";
+}
+
+TEST_F(TypedName, TheFrameTypesOnlyOnTheSaveScreen)
+{
+    for (short siMode = 0; siMode <= 2; siMode++)
+    {
+        m_siScreenMode = siMode;
+        m_cTypedName[0] = '\0';
+        m_bKeyDown = true;
+        SendKey('K', false);
+        ZANRun();
+        SendKey('K', true);
+        EXPECT_STREQ(m_cTypedName, siMode == 1 ? "K" : "") << "mode " << siMode;
+    }
+    m_bKeyDown = false;
+    m_cTypedName[0] = '\0';
+}
+
+class LoadList : public Settings
+{
+protected:
+    void SetUp() override
+    {
+        EmptySaveFolder();
+        FlattenMapWithoutCaves();
+        m_siScreenMode = 0;
+        m_iLoadListTop = 0;
+        m_cTypedName[0] = '\0';
+        SMD = MouseData();
+    }
+
+    // n map files of the blank map, named M00.gam on.
+    static void MakeMapFiles(int n)
+    {
+        SaveData(false, "M00");
+        for (int i = 1; i < n; i++)
+        {
+            char cName[40];
+            snprintf(cName, sizeof(cName), "savegame\\M%02d.gam", i);
+            CopyFileA("savegame\\M00.gam", cName, FALSE);
+        }
+        m_siScreenMode = 0;
+    }
+
+    // One LOAD screen with the pointer at (x, y), clicked or not.
+    static void ShowLoadScreen(int x, int y, bool bClick)
+    {
+        SMD.siX = (short)x;
+        SMD.siY = (short)y;
+        SMD.bLeftClick = bClick;
+        m_pDevice->BeginScene();
+        RenderLoadScreen();
+        m_pDevice->EndScene();
+    }
+
+    static std::vector<std::string> ListedNames()
+    {
+        std::vector<SaveListEntry> list;
+        FindMapFiles(&list);
+        std::vector<std::string> names;
+        for (const SaveListEntry& e : list)
+            names.push_back(e.cName);
+        return names;
+    }
+};
+
+TEST_F(LoadList, ScrollsThroughManyFilesAndTheArrowsTakeClicksAtTheEnds)
+{
+    MakeMapFiles(20);
+    ShowLoadScreen(650, 360, true);
+    EXPECT_EQ(m_iLoadListTop, 0);
+    EXPECT_FALSE(SMD.bLeftClick) << "the up arrow takes the click at the top";
+    for (int i = 1; i <= 8; i++)
+    {
+        ShowLoadScreen(650, 515, true);
+        EXPECT_FALSE(SMD.bLeftClick);
+        EXPECT_EQ(m_iLoadListTop, i < 6 ? i : 6) << "the last fourteen files end the list";
+    }
+    ShowLoadScreen(650, 355, true);
+    EXPECT_EQ(m_iLoadListTop, 5);
+    ShowLoadScreen(655, 360, true);
+    EXPECT_EQ(m_iLoadListTop, 5) << "the hit box ends inside the drawn arrow";
+    EXPECT_TRUE(SMD.bLeftClick);
+    EXPECT_EQ(m_siScreenMode, 0);
+}
+
+TEST_F(LoadList, AFewFilesDoNotScrollAndAStaleTopIsClamped)
+{
+    MakeMapFiles(5);
+    m_iLoadListTop = 9;
+    ShowLoadScreen(500, 200, false);
+    EXPECT_EQ(m_iLoadListTop, 0);
+    ShowLoadScreen(650, 520, true);
+    EXPECT_EQ(m_iLoadListTop, 0);
+    EXPECT_FALSE(SMD.bLeftClick);
+    m_iLoadListTop = -3;
+    ShowLoadScreen(500, 200, false);
+    EXPECT_EQ(m_iLoadListTop, 0);
+}
+
+TEST_F(LoadList, RowsAreFifteenPixelBandsBetweenDeadMargins)
+{
+    EXPECT_EQ(LoadListRowAt(500, 334), -1) << "the title band above the rows";
+    EXPECT_EQ(LoadListRowAt(500, 321), -1);
+    EXPECT_EQ(LoadListRowAt(500, 335), 0);
+    EXPECT_EQ(LoadListRowAt(500, 349), 0);
+    EXPECT_EQ(LoadListRowAt(500, 350), 1);
+    EXPECT_EQ(LoadListRowAt(500, 544), 13);
+    EXPECT_EQ(LoadListRowAt(500, 545), -1);
+    EXPECT_EQ(LoadListRowAt(400, 400), -1);
+    EXPECT_EQ(LoadListRowAt(401, 400), 4);
+    EXPECT_EQ(LoadListRowAt(634, 400), 4);
+    EXPECT_EQ(LoadListRowAt(635, 400), -1);
+}
+
+TEST_F(LoadList, AClickOnARowLoadsThatMapAndMakesItsNameCurrent)
+{
+    MakeMapFiles(16);
+    std::unique_ptr<MapData> pData(new MapData(GetMapData()));
+    pData->siHeight[7][9] = 200;
+    SetMapData(*pData);
+    SaveData(false, "PEAK");
+    FlattenMapWithoutCaves();
+    m_siScreenMode = 0;
+    std::vector<std::string> names = ListedNames();
+    ASSERT_EQ(names.size(), 17u);
+    int iPeak = (int)(std::find(names.begin(), names.end(), "PEAK.gam") - names.begin());
+    m_iLoadListTop = iPeak > 13 ? iPeak - 13 : 0;
+    ShowLoadScreen(500, 338 + 15 * (iPeak - m_iLoadListTop), true);
+    EXPECT_EQ(GetMapData().siHeight[7][9], 200);
+    EXPECT_STREQ(m_cTypedName, "PEAK");
+    EXPECT_EQ(m_siScreenMode, 2);
+    EXPECT_FALSE(SMD.bLeftClick);
+
+    m_siScreenMode = 0;
+    ShowLoadScreen(500, 330, true);
+    EXPECT_EQ(m_siScreenMode, 0) << "a click on the title loads nothing";
+}
+
+TEST_F(LoadList, ADamagedFileChangesNeitherTheMapNorTheName)
+{
+    WriteFile("savegame\\BROKEN.gam", "123\n32\n0 0 0 64 0 0 0 0 128 0 0\n");
+    std::unique_ptr<MapData> pData(new MapData(GetMapData()));
+    pData->siHeight[3][3] = 77;
+    SetMapData(*pData);
+    strcpy(m_cTypedName, "MINE");
+    InitErrorLog();
+
+    ShowLoadScreen(500, 340, true);
+    EXPECT_EQ(GetMapData().siHeight[3][3], 77);
+    EXPECT_STREQ(m_cTypedName, "MINE") << "a later save must not overwrite the damaged file";
+    const std::string line = ReadLog().back();
+    EXPECT_EQ(line.rfind("LoadData: savegame\\BROKEN.gam line 4", 0), 0u) << line;
+    EXPECT_NE(line.find("; the map is unchanged"), std::string::npos) << line;
+}
+
+TEST_F(LoadList, NamesThatAreNoMapOrTooLongAreLeftOutAndLoggedOnce)
+{
+    MakeMapFiles(1);
+    const std::string longName(31, 'L');   // one more than a typed name can hold
+    WriteFile("savegame\\" + longName + ".gam", "0\n");
+    CreateDirectoryA("savegame\\FOLDER.gam", NULL);
+    InitErrorLog();
+
+    EXPECT_EQ(ListedNames(), std::vector<std::string>{"M00.gam"});
+    EXPECT_EQ(ListedNames(), std::vector<std::string>{"M00.gam"});
+    std::vector<std::string> log = ReadLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1], "LOAD screen: left out savegame\\" + longName +
+                          ".gam: the name is longer than a saved map's name can be");
+
+    const std::string full(30, 'F');
+    WriteFile("savegame\\" + full + ".gam", "0\n");
+    EXPECT_EQ(ListedNames().size(), 2u) << "every name the SAVE screen can write is listed";
+}
+
+TEST_F(LoadList, ReleasingTwiceIsHarmlessAndRestoringAgainWorks)
+{
+    ReleaseSettingsGUI();
+    ReleaseSettingsGUI();
+    EXPECT_EQ(LoadGUIVB, (LPDIRECT3DVERTEXBUFFER9)NULL);
+    EXPECT_EQ(m_pSaveGUITexture, (LPDIRECT3DTEXTURE9)NULL);
+    InitErrorLog();
+    RestoreSettingsGUI();
+    EXPECT_NE(LoadGUIArrowVB, (LPDIRECT3DVERTEXBUFFER9)NULL);
+    EXPECT_NE(m_pLoadGUITexture, (LPDIRECT3DTEXTURE9)NULL);
+    EXPECT_EQ(ReadLog().size(), 1u);
+}
