@@ -153,12 +153,16 @@ void ZANRun()
     if (m_bShowFilters)
         CheckFilterClicks();
 
-    Trace("TestForPoint");
-    TestForPoint();
-    if (SMD.bLeftDown || SMD.bRightDown)
+    // The SAVE and LOAD screens take the mouse: a click on them must not edit the map behind.
+    if (m_siScreenMode == 2)
     {
-        Trace("ProcessLeftMouseButton");
-        ProcessLeftMouseButton();
+        Trace("TestForPoint");
+        TestForPoint();
+        if (SMD.bLeftDown || SMD.bRightDown)
+        {
+            Trace("ProcessLeftMouseButton");
+            ProcessLeftMouseButton();
+        }
     }
 
     DWORD dwNow = timeGetTime();

@@ -131,7 +131,7 @@ static void KeyUp()
 // A drag step runs only when the polled pointer moved since the last one.
 static void MouseMove(POINT ptCursor)
 {
-    if (!SMD.bLeftDown)
+    if (!SMD.bLeftDown || m_siScreenMode != 2)
         return;
     if (ptCursor.x == m_ptLastDrag.x && ptCursor.y == m_ptLastDrag.y)
         return;

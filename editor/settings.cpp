@@ -178,27 +178,15 @@ void RenderSaveScreen()
     DrawString(415, 345, m_cTypedName);
 }
 
-// A file name as the log shows it: printable characters only, and not too long to read.
-static std::string PrintableName(const char* name)
-{
-    std::string out;
-    for (const char* p = name; *p != '\0' && out.size() < 80; p++)
-        out += (unsigned char)*p >= 32 && (unsigned char)*p < 127 ? *p : '?';
-    if (strlen(name) > 80)
-        out += "...";
-    return out;
-}
-
 static void LogSkippedOnce(const char* name, const char* reason)
 {
     for (const std::string& s : s_skippedFiles)
         if (s == name)
             return;
     s_skippedFiles.push_back(name);
-    char cLine[200];
-    snprintf(cLine, sizeof(cLine), "LOAD screen: left out savegame\\%s: %s",
-             PrintableName(name).c_str(), reason);
-    LogError(cLine);
+    std::string line = "LOAD screen: left out " +
+                       QuoteForLog(std::string("savegame\\") + name, 80) + ": " + reason;
+    LogError(line.c_str());
 }
 
 // The search pattern also matches through short names (a ".gamex" file's short name ends in

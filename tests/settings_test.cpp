@@ -11,6 +11,7 @@
 #include "app/frame.h"
 #include "app/startup.h"
 #include "app/log.h"
+#include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "editor/settings.h"
 #include "support/flatmap.h"
@@ -294,17 +295,29 @@ TEST_F(LoadList, AClickOnARowLoadsThatMapAndMakesItsNameCurrent)
     EXPECT_EQ(m_siScreenMode, 0) << "a click on the title loads nothing";
 }
 
-TEST_F(LoadList, ADamagedFileChangesNeitherTheMapNorTheName)
+TEST_F(LoadList, AClickOnADamagedFileChangesNeitherTheMapNorTheName)
 {
     WriteFile("savegame\\BROKEN.gam", "123\n32\n0 0 0 64 0 0 0 0 128 0 0\n");
     std::unique_ptr<MapData> pData(new MapData(GetMapData()));
     pData->siHeight[3][3] = 77;
     SetMapData(*pData);
     strcpy(m_cTypedName, "MINE");
+    m_siEditTool = TOOL_PAINT_TEXTURE;
+    m_siSelectedTexture = 40;
     InitErrorLog();
 
-    ShowLoadScreen(500, 340, true);
-    EXPECT_EQ(GetMapData().siHeight[3][3], 77);
+    // A whole frame: the editor behind the screen sees the button too.
+    SMD.siX = 500;
+    SMD.siY = 340;
+    SMD.bLeftClick = SMD.bLeftDown = true;
+    ZANRun();
+    int w, h;
+    RenderFrame(&w, &h);
+    SMD = MouseData();
+    std::unique_ptr<MapData> pAfter(new MapData(GetMapData()));
+    EXPECT_EQ(memcmp(pAfter->siHeight, pData->siHeight, sizeof(pData->siHeight)), 0);
+    EXPECT_EQ(memcmp(pAfter->siBaseTexture, pData->siBaseTexture,
+                     sizeof(pData->siBaseTexture)), 0) << "the click painted the map behind";
     EXPECT_STREQ(m_cTypedName, "MINE") << "a later save must not overwrite the damaged file";
     const std::string line = ReadLog().back();
     EXPECT_EQ(line.rfind("LoadData: savegame\\BROKEN.gam line 4", 0), 0u) << line;
@@ -323,8 +336,8 @@ TEST_F(LoadList, NamesThatAreNoMapOrTooLongAreLeftOutAndLoggedOnce)
     EXPECT_EQ(ListedNames(), std::vector<std::string>{"M00.gam"});
     std::vector<std::string> log = ReadLog();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[1], "LOAD screen: left out savegame\\" + longName +
-                          ".gam: the name is longer than a saved map's name can be");
+    EXPECT_EQ(log[1], "LOAD screen: left out \"savegame\\" + longName +
+                          ".gam\": the name is longer than a saved map's name can be");
 
     const std::string full(30, 'F');
     WriteFile("savegame\\" + full + ".gam", "0\n");
