@@ -41,6 +41,7 @@ protected:
         m_bShowFilters = false;
         m_bShowRenderStates = false;
         m_bAutoScroll = false;
+        m_siScreenMode = 2;   // the game screen, where the editor's steps run
         m_bTrace = true;
         InitCamera();
         InitErrorLog();

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/camera.h"
+#include "app/d3dservices.h"
 #include "app/frame.h"
-#include "app/startup.h"
 #include "app/log.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
