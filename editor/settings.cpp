@@ -230,6 +230,14 @@ int LoadListRowAt(int x, int y)
     return iRow < LOAD_LIST_ROWS ? iRow : -1;
 }
 
+// A click the screen takes is taken whole: the button still held must not reach the editor
+// once the screen has gone.
+static void TakeClick()
+{
+    SMD.bLeftClick = false;
+    SMD.bLeftDown = false;
+}
+
 // An arrow under the pointer turns green and takes the click, whether or not the list moves.
 static void DrawArrow(int iTop, int iBottom, int iRed, int iGreen, int iStep, int iMaxTop)
 {
@@ -241,7 +249,7 @@ static void DrawArrow(int iTop, int iBottom, int iRed, int iGreen, int iStep, in
             m_iLoadListTop = 0;
         if (m_iLoadListTop > iMaxTop)
             m_iLoadListTop = iMaxTop;
-        SMD.bLeftClick = false;
+        TakeClick();
     }
     m_pDevice->DrawPrimitive(D3DPT_TRIANGLEFAN, bUnder ? iGreen : iRed, 2);
 }
@@ -261,7 +269,7 @@ static void DrawArrows(int iMaxTop)
 // load leaves both as they were.
 static void LoadListedMap(const SaveListEntry& e)
 {
-    SMD.bLeftClick = false;
+    TakeClick();
     if (!LoadData(e.cName))
         return;
     size_t len = strlen(e.cName) - 4;

@@ -205,7 +205,7 @@ protected:
     {
         SMD.siX = (short)x;
         SMD.siY = (short)y;
-        SMD.bLeftClick = bClick;
+        SMD.bLeftClick = SMD.bLeftDown = bClick;
         m_pDevice->BeginScene();
         RenderLoadScreen();
         m_pDevice->EndScene();
@@ -289,6 +289,7 @@ TEST_F(LoadList, AClickOnARowLoadsThatMapAndMakesItsNameCurrent)
     EXPECT_STREQ(m_cTypedName, "PEAK");
     EXPECT_EQ(m_siScreenMode, 2);
     EXPECT_FALSE(SMD.bLeftClick);
+    EXPECT_FALSE(SMD.bLeftDown) << "the held button must not paint on the game screen";
 
     m_siScreenMode = 0;
     ShowLoadScreen(500, 330, true);
