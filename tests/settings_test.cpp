@@ -275,6 +275,9 @@ TEST_F(LoadList, AClickOnARowLoadsThatMapAndMakesItsNameCurrent)
 {
     MakeMapFiles(16);
     std::unique_ptr<MapData> pData(new MapData(GetMapData()));
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+            pData->siAlphaTexture[x][z] = 128;   // no alpha texture
     pData->siHeight[7][9] = 200;
     SetMapData(*pData);
     SaveData(false, "PEAK");
