@@ -17,6 +17,7 @@
 #include "support/flatmap.h"
 #include "support/readback.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 
 static void SendKey(WORD wVk, bool bUp)
 {
