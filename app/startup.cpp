@@ -15,6 +15,7 @@
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavemodels.h"
+#include "terrain/caveoverlays.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
@@ -176,6 +177,7 @@ void ReleaseDeviceObjects()
     ReleaseCursor();
     ReleaseSettingsGUI();
     ReleaseCaves();
+    ReleaseOverlayVBs();
 }
 
 int RunZan(HINSTANCE hInstance)

@@ -17,6 +17,7 @@
 #include "app/msgproc.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavemodels.h"
+#include "terrain/caveedit.h"
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
@@ -764,6 +765,7 @@ static void ApplyMap(const LoadedMap& map)
     if (!map.caves.empty())
         RebuildCaveVBs();
     CalculateScreenPosition();
+    ResetCaveSelectionOnLoad();
 }
 
 bool LoadData(const char* fileName)

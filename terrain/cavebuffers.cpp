@@ -4,6 +4,8 @@
 
 #include "app/d3dservices.h"
 #include "app/log.h"
+#include "editor/landedit.h"
+#include "terrain/caveoverlays.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
@@ -30,6 +32,7 @@ static void ReleaseCaveVBs()
 void ReleaseCaves()
 {
     ReleaseCaveVBs();
+    ReleaseOverlayVBs();
 }
 
 void RemoveCaveVB(int n)
@@ -229,6 +232,8 @@ void RenderCave(int n)
         DrawCaveQuad(m_CaveVBs[n], q);
     }
     ResetRenderStates();
+    if (IsCaveEditMode())
+        RenderCaveEditOverlays();
 }
 
 void RenderVisibleCaves()

@@ -24,4 +24,4 @@ void RemoveCaveVB(int n);
 // Empties the records, the summaries and the buffer list, releasing the buffers; a map load
 // calls it before appending the file's caves.
 void EmptyCaveLists();
-void ReleaseCaves();   // the buffers only; records, summaries and models stay
+void ReleaseCaves();   // the buffers and the editing overlays; records, summaries and models stay

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/log.h"
+#include "terrain/caveoverlays.h"
 
 static_assert(sizeof(CavePoint) == 12, "a model point is three floats");
 static_assert(sizeof(CavePolygon) == 16, "a model quad is four int32");
@@ -141,6 +142,7 @@ static bool ReadCaveModel(const char* pszFile, std::vector<CavePoint>* pPoints,
 
 void LoadCaveModels()
 {
+    LoadTexturePreviewVB();
     m_CavePoints.clear();
     m_CavePolygons.clear();
     m_PointCounts.clear();
