@@ -12,6 +12,7 @@
 #include "editor/heightedit.h"
 #include "editor/panels.h"
 #include "editor/textureedit.h"
+#include "terrain/caveedit.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
@@ -199,7 +200,10 @@ void ProcessLeftMouseButton()
     if (PaletteRegion(x, y) || StripRegion(x, y) || MiniMapRegion(x, y))
         return;
     if (m_bCaveEdit)
+    {
+        ProcessCaveEdit(m_siEditTool);
         return;
+    }
     if (m_bEditingUV)
         return;
     ToolAction(x, y);
@@ -257,6 +261,8 @@ void TestForPoint()
         m_bEditingUV = true;
         EditTileUV();
     }
+    if (m_bCaveEdit)
+        ProcessCaveEdit(m_siEditTool);
     if (IsHiliteTileShown())
         ToggleHiliteTile();
     bool bCornerTool = m_siEditTool == TOOL_SAMPLE || m_siEditTool == TOOL_HEIGHT ||

@@ -263,6 +263,9 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
         m_MapData.siHeight[x][51] = 64;
     CalculateScreenPosition();
     ViewTile(45, 50);
+    // Through the land editor's two steps in CAVE EDIT, as a frame runs them.
+    m_bCaveEdit = true;
+    m_siEditTool = CAVE_TOOL_ADD;
     SMD.bLeftDown = true;
     for (int x = 40; x < 50; x++)
     {
@@ -270,9 +273,10 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
         SMD.siX = (short)mid.x;
         SMD.siY = (short)mid.y;
         ASSERT_EQ(PickTile(SMD.siX, SMD.siY), GetTileIndex(x, 50));
-        ProcessCaveEdit(CAVE_TOOL_ADD);
-        ProcessCaveEdit(CAVE_TOOL_ADD);   // again in the same frame: the tile holds one now
+        TestForPoint();
+        ProcessLeftMouseButton();   // again in the same frame: the tile holds one now
     }
+    m_siEditTool = 1;
     // A tile next to a cave is refused: every second one takes a cave.
     ASSERT_EQ(m_iNumCaves, 5);
     for (int c = 0; c < 5; c++)
