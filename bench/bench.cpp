@@ -14,8 +14,11 @@
 #include "app/render.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "editor/heightedit.h"
+#include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "editor/picking.h"
+#include "editor/textureedit.h"
 #include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
@@ -266,6 +269,35 @@ static void PrintRow(const char* pszName, const Timing& t, const Timing& floor)
            floor.dMedian, t.dMedian / floor.dMedian);
 }
 
+// One edit as a held button makes it: the corner under the screen centre set to the other
+// extreme, its rings pulled after it and the view rebuilt; a tile painted with the other base.
+static int s_iEdit = 0;
+
+static void HeightEdit()
+{
+    s_iEdit++;
+    PaintHeight((short)(s_iEdit % 2 ? 256 : 0), true);
+}
+
+static void TexturePaint()
+{
+    s_iEdit++;
+    PaintTileTexture(s_iEdit % 2 ? 16 : 24, m_iSelectedTile);
+}
+
+static void BenchEdits()
+{
+    RECT rc;
+    GetClientRect(GetDesktopWindow(), &rc);
+    m_iSelectedTile = PickTile(rc.right / 2, rc.bottom / 2);
+    m_ptSelectedCorner = {m_iSelectedTile % 100, m_iSelectedTile / 100};
+    Timing frame = Measure(Frame, 100);
+    Timing height = Measure(HeightEdit, 50);
+    Timing paint = Measure(TexturePaint, 50);
+    PrintRow("PaintHeight (set, rings, update)", height, frame);
+    PrintRow("PaintTileTexture (recount, build)", paint, frame);
+}
+
 static void BenchView(const char* pszMap, const char* pszView)
 {
     printf("| %s map, %s view: %d tiles in %d batches |\n", pszMap, pszView,
@@ -292,6 +324,8 @@ static void BenchMap(const char* pszMap)
     InitCamera();
     CalculateScreenPosition();
     BenchView(pszMap, "start");
+    printf("| edits at the start view, floor = the frame |\n");
+    BenchEdits();
     MoveCameraTo(75, 90);   // near both far edges: rows and columns wrap
     CalculateScreenPosition();
     BenchView(pszMap, "moved");
