@@ -158,7 +158,8 @@ void ZANRun()
     {
         Trace("TestForPoint");
         TestForPoint();
-        if (SMD.bLeftDown || SMD.bRightDown)
+        // A click released before this frame still counts: its flag outlives the button.
+        if (SMD.bLeftDown || SMD.bRightDown || SMD.bLeftClick || SMD.bRightClick)
         {
             Trace("ProcessLeftMouseButton");
             ProcessLeftMouseButton();

@@ -140,8 +140,8 @@ static void SampleHeight()
     BuildLandEditGUI();
 }
 
-// The current tool on the map. Painting textures follows a held button; the other tile
-// tools act on the click only.
+// The current tool on the map. Painting textures follows a held button (or a click released
+// within the frame); the other tile tools act on the click only.
 static void ToolAction(int x, int y)
 {
     bool bLeftClick = SMD.bLeftClick;
@@ -155,7 +155,7 @@ static void ToolAction(int x, int y)
             SampleHeight();
         break;
     case TOOL_PAINT_TEXTURE:
-        if (SMD.bLeftDown && PickSelectedTile(x, y))
+        if ((SMD.bLeftDown || SMD.bLeftClick) && PickSelectedTile(x, y))
             PaintTileTexture(m_siSelectedTexture, m_iSelectedTile);
         break;
     case TOOL_HEIGHT:

@@ -67,7 +67,8 @@ void FloodTexture(int iTexture)
     RecountAndRebuild();
 }
 
-// The layer a rotate or mirror works on: alpha while the right button is held.
+// The layer a rotate or mirror works on: alpha while the right button is held, or for a
+// right click released before the frame that acts on it.
 struct LayerRef
 {
     short* psiRotation;
@@ -77,7 +78,7 @@ struct LayerRef
 
 static LayerRef HeldLayer(int x, int z)
 {
-    if (SMD.bRightDown)
+    if (SMD.bRightDown || SMD.bRightClick)
         return {&m_MapData.siAlphaRotation[x][z], &m_MapData.bAlphaFlipX[x][z],
                 &m_MapData.bAlphaFlipZ[x][z]};
     return {&m_MapData.siBaseRotation[x][z], &m_MapData.bBaseFlipX[x][z],

@@ -8,7 +8,7 @@ void PaintTileTexture(int iTexture, int iTile);
 // Every base layer to the texture's group base, or with 128 every alpha layer cleared.
 void FloodTexture(int iTexture);
 
-// The base layer, or the alpha layer while the right button is held.
+// The base layer, or the alpha layer while the right button is held or just clicked.
 void RotateTileTexture(int iTile);
 void FlipTileTextureX(int iTile);
 void FlipTileTextureZ(int iTile);

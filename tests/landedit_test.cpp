@@ -186,6 +186,16 @@ TEST_F(LandEdit, PaintFollowsAHeldButtonTheOtherToolsOnlyTheClick)
     EXPECT_EQ(m_MapData.siBaseTexture[0][0], 16);
 }
 
+TEST_F(LandEdit, AClickReleasedBeforeTheFrameStillActs)
+{
+    SMD.siX = 500;
+    SMD.siY = 400;
+    SMD.bLeftClick = true;   // pressed and released between two frames
+    ZANRun();
+    EXPECT_EQ(m_MapData.siAlphaTexture[m_cx][m_cz], 4);
+    SMD = MouseData();
+}
+
 TEST_F(LandEdit, SamplingTakesTheTileTextureOrTheCornerHeight)
 {
     m_MapData.siBaseTexture[m_cx][m_cz] = 72;

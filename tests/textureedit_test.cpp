@@ -121,6 +121,13 @@ TEST_F(TextureEdit, RotateAndMirrorWorkOnTheLayerOfTheHeldButton)
     EXPECT_EQ(m_MapData.siBaseRotation[42][3], 0);
     EXPECT_TRUE(m_MapData.bBaseFlipX[42][3]);
 
+    // A quick right click, released before the frame: still the alpha layer.
+    SMD.bRightDown = false;
+    SMD.bRightClick = true;
+    RotateTileTexture(TILE);
+    EXPECT_EQ(m_MapData.siAlphaRotation[42][3], 2);
+    SMD.bRightClick = false;
+
     // A loaded map's odd values: a flag of 2 counts as set, rotation 7 turns to 0.
     SMD.bRightDown = false;
     *(unsigned char*)&m_MapData.bBaseFlipZ[42][3] = 2;
