@@ -41,6 +41,7 @@ protected:
         InitCamera();
         CalculateScreenPosition();
         SMD = MouseData();
+        m_siScreenMode = 2;
         m_siEditTool = TOOL_PAINT_TEXTURE;
         m_siSelectedTexture = 4;
         m_iSelectedTile = 0;
