@@ -2,11 +2,15 @@
 // maps rely on, damaged files and bad names leave the map alone, and the backup timer.
 #include "support/devicefixture.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,7 +18,10 @@
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
+#include "editor/heightedit.h"
+#include "editor/landedit.h"
 #include "editor/mapfile.h"
+#include "editor/textureedit.h"
 #include "support/readback.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavebuild.h"
@@ -23,6 +30,7 @@
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
+#include "terrain/view.h"
 
 static std::vector<std::string> ReadLines(const std::string& path)
 {
@@ -55,6 +63,14 @@ static bool LogHas(const std::string& start, const std::string& end)
     for (const std::string& line : ReadLog())
         if (line.compare(0, start.size(), start) == 0 && line.size() >= end.size() &&
             line.compare(line.size() - end.size(), end.size(), end) == 0)
+            return true;
+    return false;
+}
+
+static bool LogHasLine(const std::string& expected)
+{
+    for (const std::string& line : ReadLog())
+        if (line == expected)
             return true;
     return false;
 }
@@ -151,6 +167,7 @@ protected:
         InitCamera();
         InitMapData();
         LoadLandTextures();
+        LoadCaveModels();
         s_pBlank = new MapData(GetMapData());
         s_blankUV = GetBaseTileUV(0, 0);
     }
@@ -421,7 +438,8 @@ TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
     ASSERT_TRUE(SetCurrentDirectoryA("savegame"));
     InitErrorLog();
     SaveData(true, "");
-    bool bLogged = LogHas("SaveData: could not write savegame\\VEZIDI.bak", "not saved");
+    bool bLogged = LogHasLine("SaveData: could not write savegame\\VEZIDI.bak: there is no "
+                              "folder savegame\\ (error 3); the map was not saved");
     SetCurrentDirectoryA(cDir);
     EXPECT_TRUE(bLogged);
     EXPECT_EQ(m_siScreenMode, 0) << "the backup leaves the LOAD screen shown";
@@ -454,4 +472,381 @@ TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
     BackupTimer(dwStart + 420001);
     EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_bTrace = false;
+}
+
+// The text the standard stream writes for the map, as the program wrote it before: every
+// line after the saving time must come out of the writer byte for byte the same.
+static std::string StreamWrittenMap()
+{
+    std::ostringstream out;
+    const MapData& d = m_MapData;
+    out << d.siHeightScale << "\r\n";
+    const int order[8] = {4, 5, 0, 1, 2, 3, 6, 7};
+    for (int z = 0; z < MAP_SIZE; z++)
+        for (int x = 0; x < MAP_SIZE; x++)
+        {
+            out << d.siHeight[x][z] << ' ' << d.siTileType[x][z] << ' ' << d.siCaveNumber[x][z]
+                << ' ' << d.siBaseTexture[x][z] << ' ' << (int)d.bBaseFlipX[x][z] << ' '
+                << (int)d.bBaseFlipZ[x][z] << ' ' << d.siBaseRotation[x][z] << ' '
+                << (int)d.bTriangleFlip[x][z] << ' ' << d.siAlphaTexture[x][z] << ' '
+                << (int)d.bAlphaFlipX[x][z] << ' ' << (int)d.bAlphaFlipZ[x][z] << ' '
+                << d.siAlphaRotation[x][z] << "\r\n";
+            for (int i = 0; i < 16; i++)
+                out << (i > 0 ? " " : "")
+                    << (i < 8 ? GetBaseTileUV(x, z) : GetAlphaTileUV(x, z)).fUV[order[i % 8]];
+            out << "\r\n";
+        }
+    out << GetCaveDataCount() << "\r\n";
+    for (int i = 0; i < GetCaveDataCount(); i++)
+    {
+        const CaveData r = GetCaveData(i);
+        for (int c = 0; c < 3; c++)
+            out << r.vCorner[c].x << ' ' << r.vCorner[c].y << ' ' << r.vCorner[c].z << "\r\n";
+        for (int c = 0; c < 3; c++)
+            out << r.siTexCoordA[c][0] << ' ' << r.siTexCoordA[c][1] << ' ';
+        out << r.siTextureB << ' ' << r.siTile << ' ' << r.siTextureA;
+        for (int c = 0; c < 3; c++)
+            out << ' ' << r.siTexCoordB[c][0] << ' ' << r.siTexCoordB[c][1];
+        out << "\r\n";
+    }
+    out << GetNumCaves() << "\r\n";
+    for (int i = 0; i < GetNumCaves(); i++)
+    {
+        const CaveSummary s = GetCaveSummary(i);
+        out << s.iTriangleEnd << ' ' << s.iDirection << ' ' << s.iTile << "\r\n";
+    }
+    return out.str();
+}
+
+static std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The file without its first line, the saving time.
+static std::string AfterSavingTime(const std::string& text)
+{
+    return text.substr(text.find('\n') + 1);
+}
+
+TEST_F(MapFile, TheWriterFormatsEveryNumberAsTheStandardStreamDoes)
+{
+    MakeKnownMap();
+    // Halfway cases (32.03125 has seven digits and ends in 5), every magnitude the shortcut
+    // takes and its edges, values it hands on, and bit patterns from a fixed seed.
+    const float tricky[] = {32.03125f, 32.09375f, 0.0078125f, 1.5f, -0.5f, 0.0f, -0.0f,
+                            1e-4f, 9.99995e-5f, 1e-5f, 0.000123457f, 999999.0f, 999999.5f,
+                            1e6f, 1234567.0f, 1e-30f, 3.4e38f, 2e-38f, 0.07f, 0.93f,
+                            99.99995f, 12.345678f, 100000.5f, 0.1f, -1e-5f};
+    unsigned int uSeed = 12345;
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < 60; z++)
+        {
+            TileTexCoords rec;
+            for (int i = 0; i < 8; i++)
+            {
+                uSeed = uSeed * 1103515245u + 12345u;
+                // Exponents 2^-20 to 2^22 with random mantissas and signs.
+                unsigned int uBits = (uSeed & 0x807FFFFFu) | ((107u + (uSeed >> 8) % 43u) << 23);
+                float f;
+                memcpy(&f, &uBits, sizeof(f));
+                rec.fUV[i] = (x * 8 + i) % 50 < 25 && z == 0 ? tricky[(x * 8 + i) % 25] : f;
+            }
+            SetBaseTileUV(rec, x, z);
+            RotateUV90(&rec);
+            SetAlphaTileUV(rec, x, z);
+        }
+    SaveData(false, "FORMAT");
+    const std::string written = ReadBytes("savegame\\FORMAT.gam");
+    const std::string expected = StreamWrittenMap();
+    ASSERT_EQ(AfterSavingTime(written).size(), expected.size());
+    EXPECT_TRUE(AfterSavingTime(written) == expected);
+
+    // And every such value is read back as the same float the stream reads.
+    LoadData("FORMAT.gam");
+    EXPECT_EQ(ReadLog().size(), 1u) << ReadLog().back();
+    std::istringstream in(expected);
+    std::string token;
+    in >> token;
+    int iDiffer = 0;
+    for (int z = 0; z < MAP_SIZE; z++)
+        for (int x = 0; x < MAP_SIZE; x++)
+        {
+            for (int i = 0; i < 12; i++)
+                in >> token;
+            float f[16];
+            for (int i = 0; i < 16; i++)
+                in >> f[i];
+            const TileTexCoords base = GetBaseTileUV(x, z);
+            iDiffer += memcmp(&f[0], &base.fUV[4], 2 * sizeof(float)) != 0;
+            iDiffer += memcmp(&f[2], &base.fUV[0], 4 * sizeof(float)) != 0;
+            iDiffer += memcmp(&f[6], &base.fUV[6], 2 * sizeof(float)) != 0;
+        }
+    EXPECT_EQ(iDiffer, 0);
+}
+
+// One value of a good file replaced; the log names the file, the line and the value as read.
+TEST_F(MapFile, AValueOutOfRangeOrWithAStrayByteIsRefusedWithItsLine)
+{
+    MakeKnownMap();
+    SaveData(false, "GOOD");
+    const std::vector<std::string> good = ReadLines("savegame\\GOOD.gam");
+    const size_t iCaves = 20002, iCount = iCaves + 1 + 32 * 4;
+    const std::string tileRest = " 0 0 0 0 128 0 0 0";
+    struct Case
+    {
+        size_t iLine;           // 0-based
+        std::string text;
+        const char* expected;   // after "LoadData: savegame\BAD.gam "
+    } cases[] = {
+        // The "6" of 0.0625 made a NUL byte; a 0x1A byte; a byte past ASCII.
+        {3, std::string("0.0") + '\0' + "25 0.93 0.07 0.07 0.93 0.07 0.93 0.93 0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93",
+         "line 4: a base texture coordinate should be a number, not \"0.0\\x0025\""},
+        {5, "0.07 0.9\x1A" "3 0.07 0.07 0.93 0.07 0.93 0.93 0.07 0.93 0.07 0.07 0.93 0.07 0.93 0.93",
+         "line 6: a base texture coordinate should be a number, not \"0.9\\x1A3\""},
+        {2, "1\xFF" "2 0 0 64 0 0 0 0 128 0 0 0",
+         "line 3: a height should be a whole number from 0 to 256, not \"1\\xFF2\""},
+        {0, "12a", "line 1: the saving time should be a whole number from 0 to 4294967295, not \"12a\""},
+        {4, "257 0 0 64" + tileRest, "line 5: a height should be a whole number from 0 to 256, not \"257\""},
+        {4, "0 2 0 64" + tileRest, "line 5: a tile type should be a whole number from 0 to 1, not \"2\""},
+        {4, "0 0 -1 64" + tileRest, "line 5: a cave number should be a whole number from 0 to 9999, not \"-1\""},
+        {4, "0 0 0 65" + tileRest, "line 5: a base texture should be a multiple of 8 from 0 to 120, not \"65\""},
+        {4, "0 0 0 128" + tileRest, "line 5: a base texture should be a multiple of 8 from 0 to 120, not \"128\""},
+        {4, "0 0 0 64 0 0 4 0 128 0 0 0", "line 5: a base rotation should be a whole number from 0 to 3, not \"4\""},
+        {4, "0 0 0 64 0 0 0 0 72 0 0 0", "line 5: an alpha texture should be 128 or a number from 1 to 127 not a multiple of 8, not \"72\""},
+        {4, "0 0 0 64 0 0 0 0 128 0 1 -1", "line 5: an alpha rotation should be a whole number from 0 to 3, not \"-1\""},
+        {4, "0 0 0 64 0 0 0 0 128 0 0 0 7", "line 6: a height should be a whole number from 0 to 256, not \"0.07\""},
+        {iCaves + 1, "1e39 2 3", "line 20004: a cave corner should be a number, not \"1e39\""},
+        {iCaves + 4, "0 129 8 128 16 128 128 203 0 0 64 1 64 2 64", "line 20007: a cave texture corner should be a whole number from 0 to 128, not \"129\""},
+        {iCaves + 4, "0 128 8 128 16 128 128 204 0 0 64 1 64 2 64", "line 20133: cave 0 stands on tile 203, its record 0 on tile 204"},
+        {iCount, "3", "line 20132: the cave count should be a whole number from 2 to 2, not \"3\""},
+        {iCount + 2, "32 1 5072", "line 20134: cave 1 stands on tile (72, 50), which does not name it"},
+        {iCount + 3, "48 0 9999", "line 20135: more follows the last cave: \"48\""},
+    };
+    int iCase = 0;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(iCase++);
+        std::vector<std::string> lines = good;
+        lines.resize(std::max(lines.size(), c.iLine + 1));
+        lines[c.iLine] = c.text;
+        WriteLines("savegame\\BAD.gam", lines);
+        InitErrorLog();
+        Snapshot before = TakeSnapshot();
+        LoadData("BAD.gam");
+        ExpectSameMap(TakeSnapshot(), before);
+        EXPECT_TRUE(LogHasLine(std::string("LoadData: savegame\\BAD.gam ") + c.expected +
+                               "; the map is unchanged"))
+            << ReadLog().back();
+    }
+}
+
+// Cut after any line, of a map with caves and of one without: refused at the missing value.
+TEST_F(MapFile, AFileCutAfterAnyLineIsRefused)
+{
+    for (int iCaves : {2, 0})
+    {
+        SetUp();
+        if (iCaves > 0)
+            MakeKnownMap();
+        SaveData(false, "WHOLE");
+        const std::vector<std::string> whole = ReadLines("savegame\\WHOLE.gam");
+        std::vector<size_t> cuts = {0, 1, 2, 3, 4, 5, 9999, 20001, 20002};
+        for (size_t n = 20003; n < whole.size(); n++)
+            cuts.push_back(n);
+        Snapshot before = TakeSnapshot();
+        int iAccepted = 0;
+        for (size_t n : cuts)
+        {
+            WriteLines("savegame\\CUT.gam",
+                       std::vector<std::string>(whole.begin(), whole.begin() + n));
+            InitErrorLog();
+            LoadData("CUT.gam");
+            const std::string expected =
+                "LoadData: savegame\\CUT.gam line " + std::to_string(n + 1) + ": the file ends";
+            iAccepted += !LogHas(expected, "; the map is unchanged");
+        }
+        EXPECT_EQ(iAccepted, 0) << iCaves << " caves";
+        ExpectSameMap(TakeSnapshot(), before);
+    }
+}
+
+TEST_F(MapFile, AHeightScaleBelowOneIsReplacedAndTheFileNamed)
+{
+    SaveData(false, "SCALE");
+    std::vector<std::string> lines = ReadLines("savegame\\SCALE.gam");
+    lines[1] = "0";
+    lines[2] = "64 0 0 64 0 0 0 0 128 0 0 0";
+    WriteLines("savegame\\SCALE.gam", lines);
+    LoadData("SCALE.gam");
+    EXPECT_TRUE(LogHasLine("LoadData: savegame\\SCALE.gam line 2: bad height scale 0, using 32"));
+    EXPECT_EQ(GetHeightScale(), 32);
+    EXPECT_EQ(GetTileHeight(0, 0), 2.0f);
+}
+
+TEST_F(MapFile, ASaveClearsTheTemporaryFilesOfCutOffSaves)
+{
+    WriteLines("savegame\\VEZIDI.bak.tmp", {"1"});
+    WriteLines("savegame\\OLD MAP.gam.tmp", {"1"});
+    WriteLines("savegame\\NOTES.txt.tmp", {"1"});
+    SaveData(false, "NEW");
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak.tmp"));
+    EXPECT_FALSE(FileExists("savegame\\OLD MAP.gam.tmp"));
+    EXPECT_FALSE(FileExists("savegame\\NEW.gam.tmp"));
+    EXPECT_TRUE(FileExists("savegame\\NOTES.txt.tmp"));   // not ours
+    EXPECT_EQ(ReadLines("savegame\\NEW.gam").size(), 20004u);
+    DeleteFileA("savegame\\NOTES.txt.tmp");
+}
+
+// The test's folder "fulldisk" holds a backup and, as the backup's temporary file, a link to a
+// device that is always full.
+TEST_F(MapFile, AFullDiskIsLoggedAsSuchAndKeepsThePreviousFile)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA("fulldisk"));
+    WriteLines("savegame\\VEZIDI.bak", {"the previous backup"});
+    InitErrorLog();
+    SaveData(true, "");
+    const std::vector<std::string> log = ReadLog();
+    const std::vector<std::string> kept = ReadLines("savegame\\VEZIDI.bak");
+    SetCurrentDirectoryA("..");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1], "SaveData: could not write savegame\\VEZIDI.bak: Disk full (error 112); the map "
+                      "was not saved");
+    EXPECT_EQ(kept, std::vector<std::string>{"the previous backup"});
+}
+
+// Heights painted round the seams, textures painted, turned and mirrored, texture corners
+// set, and caves tried on every tile of column 99 and row 99; one cave deleted.
+static void EditAMap(unsigned int uSeed, std::set<int>* pSeamDirections)
+{
+    srand(uSeed);
+    const int seam[4] = {98, 99, 0, 1};
+    for (int i = 0; i < 80; i++)
+    {
+        const int a = rand() % MAP_SIZE, b = seam[rand() % 4];
+        m_ptSelectedCorner = i % 2 ? TileCorner{a, b} : TileCorner{b, a};
+        PaintHeight((short)(rand() % 257), true);
+    }
+    for (int i = 0; i < 300; i++)
+    {
+        const int iTile = rand() % (MAP_SIZE * MAP_SIZE);
+        switch (rand() % 6)
+        {
+        case 0: PaintTileTexture(rand() % 129, iTile); break;
+        case 1: RotateTileTexture(iTile); break;
+        case 2: FlipTileTextureX(iTile); break;
+        case 3: FlipTileTextureZ(iTile); break;
+        case 4: FlipTileTriangle(iTile); break;
+        default:
+            TileTexCoords rec;
+            for (float& f : rec.fUV)
+                f = (rand() % 129) / 128.0f;
+            SetBaseTileUV(rec, iTile % MAP_SIZE, iTile / MAP_SIZE);
+        }
+    }
+    for (int a = 0; a < MAP_SIZE; a++)
+        for (int iTile : {GetTileIndex(99, a), GetTileIndex(a, 99)})
+        {
+            const int iBefore = GetNumCaves();
+            AddCaveAtTile(iTile);
+            if (GetNumCaves() > iBefore)
+                pSeamDirections->insert(GetCaveSummary(iBefore).iDirection);
+        }
+    if (GetNumCaves() > 2)
+    {
+        m_iCurrentCave = 1;
+        DeleteCave();
+    }
+}
+
+// Whatever the editor can make, the loader takes back: each map saved, loaded over another
+// and saved again gives the same file.
+TEST_F(MapFile, EveryMapTheEditorMakesLoadsBackAsSaved)
+{
+    std::set<int> seamDirections;
+    for (unsigned int uSeed = 1; uSeed <= 4; uSeed++)
+    {
+        SCOPED_TRACE(uSeed);
+        SetUp();
+        EditAMap(uSeed, &seamDirections);
+        ASSERT_GT(GetNumCaves(), 0);
+        Snapshot saved = TakeSnapshot();
+        SaveData(false, "EDITED");
+        const std::string first = AfterSavingTime(ReadBytes("savegame\\EDITED.gam"));
+
+        MakeKnownMap();
+        InitErrorLog();
+        LoadData("EDITED.gam");
+        EXPECT_EQ(ReadLog().size(), 1u) << ReadLog().back();
+        Snapshot loaded = TakeSnapshot();
+        EXPECT_EQ(memcmp(loaded.pData.get(), saved.pData.get(), offsetof(MapData, vNormal)), 0);
+        ASSERT_EQ(loaded.summaries.size(), saved.summaries.size());
+        for (size_t i = 0; i < saved.summaries.size(); i++)
+        {
+            EXPECT_EQ(loaded.summaries[i].iTile, saved.summaries[i].iTile);
+            EXPECT_EQ(loaded.summaries[i].iDirection, saved.summaries[i].iDirection);
+        }
+        SaveData(false, "AGAIN");
+        EXPECT_TRUE(AfterSavingTime(ReadBytes("savegame\\AGAIN.gam")) == first);
+    }
+    EXPECT_EQ(seamDirections, (std::set<int>{0, 1, 2, 3}));
+}
+
+// Two hilly maps with caves on both sides of the seam, the camera where the seam is in view.
+static void MakeHillyMap(int iShift)
+{
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+        {
+            m_ptSelectedCorner = TileCorner{x, z};
+            m_MapData.siHeight[x][z] = (short)(128 + 120 * sin((x + iShift) * 0.4) * cos(z * 0.3));
+        }
+    CalculateScreenPosition();
+    for (int z = 0; z < MAP_SIZE; z += 3)
+        for (int x = iShift % 3; x < MAP_SIZE; x += 4)
+            AddCaveAtTile(GetTileIndex(x, z));
+}
+
+static int CountDifferences(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
+{
+    int n = a.size() == b.size() ? 0 : -1;
+    for (size_t i = 0; i < a.size() && i < b.size(); i++)
+        n += a[i] != b[i];
+    return n;
+}
+
+TEST_F(MapFile, AMapLoadedOverAnotherShowsAsAtAFreshStart)
+{
+    MoveCameraTo(5, 40);
+    MakeHillyMap(0);
+    ASSERT_GT(GetNumCaves(), 100);
+    SaveData(false, "HILLY");
+
+    // A fresh start: the blank map seen from the camera, then the load.
+    SetUp();
+    CalculateScreenPosition();
+    LoadData("HILLY.gam");
+    int w = 0, h = 0;
+    RenderFrame(&w, &h);   // the frame's lights
+    const std::vector<DWORD> fresh = RenderFrame(&w, &h);
+
+    // Another hilly map with other caves, then the same load.
+    SetUp();
+    MakeHillyMap(7);
+    LoadData("HILLY.gam");
+    const int iTiles = m_iNumDisplayableTiles, iCaves = m_siNumVisibleCaves;
+    const std::vector<DWORD> over = RenderFrame(&w, &h);
+    EXPECT_EQ(CountDifferences(over, fresh), 0);
+
+    // And both are what the next move of the camera shows.
+    CalculateScreenPosition();
+    EXPECT_EQ(m_iNumDisplayableTiles, iTiles);
+    EXPECT_EQ(m_siNumVisibleCaves, iCaves);
+    EXPECT_EQ(CountDifferences(RenderFrame(&w, &h), fresh), 0);
+    // A cave past the seam in view stands a map's width to the left.
+    int iShifted = 0;
+    for (int i = 0; i < m_siNumVisibleCaves; i++)
+        iShifted += GetCaveSummary(m_siVisibleCaves[i]).iWrapOffsetX == -100;
+    EXPECT_GT(iShifted, 0);
 }
