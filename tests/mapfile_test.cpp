@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -849,4 +852,290 @@ TEST_F(MapFile, AMapLoadedOverAnotherShowsAsAtAFreshStart)
     for (int i = 0; i < m_siNumVisibleCaves; i++)
         iShifted += GetCaveSummary(m_siVisibleCaves[i]).iWrapOffsetX == -100;
     EXPECT_GT(iShifted, 0);
+}
+
+// The map a file holds by the format's rules, read another way: every token split off first
+// and checked whole, numbers converted by the C library. False for a file to refuse.
+class IndependentReading
+{
+public:
+    explicit IndependentReading(const std::string& text)
+        : m_p(text.data()), m_pEnd(text.data() + text.size())
+    {
+    }
+
+    bool Read(Snapshot* pMap)
+    {
+        MapData& d = *pMap->pData;
+        long long v = 0;
+        if (!Int(0, 0xFFFFFFFFLL, &v) || !Int(-32768, 32767, &v))
+            return false;
+        d.siHeightScale = (short)(v < 1 ? 32 : v);
+        pMap->base.assign(MAP_SIZE * MAP_SIZE, TileTexCoords());
+        pMap->alpha = pMap->base;
+        const int order[8] = {4, 5, 0, 1, 2, 3, 6, 7};
+        for (int t = 0; t < MAP_SIZE * MAP_SIZE; t++)
+        {
+            const int x = t % MAP_SIZE, z = t / MAP_SIZE;
+            long long f[12];
+            const long long lo[12] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+            const long long hi[12] = {256, 1, 9999, 120, 1, 1, 3, 1, 128, 1, 1, 3};
+            for (int i = 0; i < 12; i++)
+                if (!Int(lo[i], hi[i], &f[i]))
+                    return false;
+            if (f[3] % 8 != 0 || (f[8] % 8 == 0 && f[8] != 128))
+                return false;
+            d.siHeight[x][z] = (short)f[0];
+            d.siTileType[x][z] = (short)f[1];
+            d.siCaveNumber[x][z] = (short)f[2];
+            d.siBaseTexture[x][z] = (short)f[3];
+            d.bBaseFlipX[x][z] = f[4] != 0;
+            d.bBaseFlipZ[x][z] = f[5] != 0;
+            d.siBaseRotation[x][z] = (short)f[6];
+            d.bTriangleFlip[x][z] = f[7] != 0;
+            d.siAlphaTexture[x][z] = (short)f[8];
+            d.bAlphaFlipX[x][z] = f[9] != 0;
+            d.bAlphaFlipZ[x][z] = f[10] != 0;
+            d.siAlphaRotation[x][z] = (short)f[11];
+            for (int i = 0; i < 16; i++)
+            {
+                TileTexCoords& rec = (i < 8 ? pMap->base : pMap->alpha)[x * MAP_SIZE + z];
+                if (!Float(&rec.fUV[order[i % 8]]))
+                    return false;
+            }
+        }
+        return ReadCaves(pMap) && !Next();
+    }
+
+private:
+    bool ReadCaves(Snapshot* pMap)
+    {
+        const MapData& d = *pMap->pData;
+        long long n = 0, m = 0, v[15];
+        if (!Int(0, 160000, &n) || n % 16 != 0)
+            return false;
+        pMap->caves.assign((size_t)n, CaveData());
+        for (CaveData& rec : pMap->caves)
+        {
+            for (int c = 0; c < 3; c++)
+                if (!Float(&rec.vCorner[c].x) || !Float(&rec.vCorner[c].y) ||
+                    !Float(&rec.vCorner[c].z))
+                    return false;
+            for (int i = 0; i < 15; i++)
+                if (!Int(0, i == 7 ? 9999 : 128, &v[i]))
+                    return false;
+            for (int c = 0; c < 3; c++)
+                for (int k = 0; k < 2; k++)
+                {
+                    rec.siTexCoordA[c][k] = (short)v[2 * c + k];
+                    rec.siTexCoordB[c][k] = (short)v[9 + 2 * c + k];
+                }
+            rec.siTextureB = (short)v[6];
+            rec.siTile = (short)v[7];
+            rec.siTextureA = (short)v[8];
+        }
+        if (!Int(n / 16, n / 16, &m))
+            return false;
+        for (int i = 0; i < m; i++)
+        {
+            if (!Int(16 * (i + 1), 16 * (i + 1), &v[0]) || !Int(0, 3, &v[1]) ||
+                !Int(0, 9999, &v[2]))
+                return false;
+            const int x = (int)v[2] % MAP_SIZE, z = (int)v[2] / MAP_SIZE;
+            if (d.siTileType[x][z] != 1 || d.siCaveNumber[x][z] != i)
+                return false;
+            for (int t = 16 * i; t < 16 * (i + 1); t++)
+                if (pMap->caves[t].siTile != v[2])
+                    return false;
+            pMap->summaries.push_back({(int)v[2], (int)v[0], 0, 0, (int)v[1]});
+        }
+        for (int t = 0; t < MAP_SIZE * MAP_SIZE; t++)
+        {
+            const int x = t % MAP_SIZE, z = t / MAP_SIZE, c = d.siCaveNumber[x][z];
+            if (d.siTileType[x][z] == 1 && (c >= m || pMap->summaries[c].iTile != t))
+                return false;
+        }
+        return true;
+    }
+
+    bool Int(long long lo, long long hi, long long* pOut)
+    {
+        if (!Next())
+            return false;
+        const size_t iDigits = m_token.find_first_not_of("+-") == 1 ? 1 : 0;
+        if (m_token.size() == iDigits || m_token.size() > 15 ||
+            m_token.find_first_not_of("0123456789", iDigits) != std::string::npos)
+            return false;
+        *pOut = strtoll(m_token.c_str(), NULL, 10);
+        return *pOut >= lo && *pOut <= hi;
+    }
+
+    // Sign, digits with at most one point and at least one digit, then an exponent.
+    bool Float(float* pOut)
+    {
+        if (!Next())
+            return false;
+        const std::string& s = m_token;
+        size_t i = s[0] == '+' || s[0] == '-' ? 1 : 0;
+        const size_t iStart = i;
+        i = std::min(s.find_first_not_of("0123456789", i), s.size());
+        if (i < s.size() && s[i] == '.')
+            i = std::min(s.find_first_not_of("0123456789", i + 1), s.size());
+        if (i == iStart || (i == iStart + 1 && s[iStart] == '.'))
+            return false;
+        if (i < s.size() && (s[i] == 'e' || s[i] == 'E'))
+        {
+            i += i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-') ? 2 : 1;
+            if (i == s.size() || s.find_first_not_of("0123456789", i) != std::string::npos)
+                return false;
+            i = s.size();
+        }
+        *pOut = strtof(s.c_str(), NULL);
+        return i == s.size() && std::isfinite(*pOut);
+    }
+
+    static bool IsSeparator(char c) { return c != '\0' && strchr(" \t\n\r\v\f", c) != NULL; }
+
+    // The next run of bytes between separators.
+    bool Next()
+    {
+        while (m_p < m_pEnd && IsSeparator(*m_p))
+            m_p++;
+        const char* pStart = m_p;
+        while (m_p < m_pEnd && !IsSeparator(*m_p))
+            m_p++;
+        m_token.assign(pStart, m_p);
+        return m_p > pStart;
+    }
+
+    const char* m_p;
+    const char* m_pEnd;
+    std::string m_token;
+};
+
+static bool SameLoadedMap(const Snapshot& a, const Snapshot& b)
+{
+    if (memcmp(a.pData.get(), b.pData.get(), offsetof(MapData, vNormal)) != 0 ||
+        memcmp(a.base.data(), b.base.data(), a.base.size() * sizeof(TileTexCoords)) != 0 ||
+        memcmp(a.alpha.data(), b.alpha.data(), a.alpha.size() * sizeof(TileTexCoords)) != 0 ||
+        a.caves.size() != b.caves.size() || a.summaries.size() != b.summaries.size())
+        return false;
+    for (size_t i = 0; i < a.caves.size(); i++)
+    {
+        const CaveData &p = a.caves[i], &q = b.caves[i];
+        if (p.siTile != q.siTile || p.siTextureA != q.siTextureA ||
+            p.siTextureB != q.siTextureB || memcmp(p.vCorner, q.vCorner, sizeof(p.vCorner)) ||
+            memcmp(p.siTexCoordA, q.siTexCoordA, sizeof(p.siTexCoordA)) ||
+            memcmp(p.siTexCoordB, q.siTexCoordB, sizeof(p.siTexCoordB)))
+            return false;
+    }
+    for (size_t i = 0; i < a.summaries.size(); i++)
+        if (a.summaries[i].iTile != b.summaries[i].iTile ||
+            a.summaries[i].iTriangleEnd != b.summaries[i].iTriangleEnd ||
+            a.summaries[i].iDirection != b.summaries[i].iDirection)
+            return false;
+    return true;
+}
+
+// Everything as it was, the derived normals and wrap offsets included.
+static bool Unchanged(const Snapshot& now, const Snapshot& before)
+{
+    return SameLoadedMap(now, before) &&
+           memcmp(now.pData.get(), before.pData.get(), sizeof(MapData)) == 0 &&
+           memcmp(now.summaries.data(), before.summaries.data(),
+                  now.summaries.size() * sizeof(CaveSummary)) == 0;
+}
+
+// One byte replaced, dropped or added, two swapped, a line repeated or dropped, or the file
+// cut; four in ten in the caves' part, which is small beside the land.
+static std::string Mutate(const std::string& good, size_t iCavesStart, std::mt19937* pRandom)
+{
+    static const char bytes[] = "0123456789-+.eE \n\r\t\x1A\xFF" "ax\x7F";
+    std::mt19937& rnd = *pRandom;
+    std::string s = good;
+    size_t pos = rnd() % 10 < 4 ? iCavesStart + rnd() % (s.size() - iCavesStart) : rnd() % s.size();
+    const char c = rnd() % 12 == 0 ? '\0' : bytes[rnd() % (sizeof(bytes) - 1)];
+    switch (rnd() % 7)
+    {
+    case 0:
+    case 1: s[pos] = c; break;
+    case 2: s.erase(pos, 1); break;
+    case 3: s.insert(pos, 1, c); break;
+    case 4: std::swap(s[pos], s[std::min(pos + 1, s.size() - 1)]); break;
+    case 5:
+    {
+        const size_t start = s.rfind('\n', pos) == std::string::npos ? 0 : s.rfind('\n', pos) + 1;
+        const size_t end = std::min(s.find('\n', pos), s.size() - 1) + 1;
+        if (rnd() % 2)
+            s.insert(start, s.substr(start, end - start));
+        else
+            s.erase(start, end - start);
+        break;
+    }
+    default: s.resize(pos); break;
+    }
+    return s;
+}
+
+static int FromEnvironment(const char* name, int iDefault)
+{
+    const char* value = getenv(name);
+    return value != NULL && atoi(value) > 0 ? atoi(value) : iDefault;
+}
+
+// Each mutated file is refused with the map as it was, or read exactly as the independent
+// reading reads it. ZAN_MAP_MUTATIONS and ZAN_MAP_MUTATION_SEED set a longer run.
+TEST_F(MapFile, MutatedFilesAreRefusedOrReadExactly)
+{
+    MakeKnownMap();
+    SaveData(false, "MUTATION BASE");
+    const std::string good = ReadBytes("savegame\\MUTATION BASE.gam");
+    size_t iCavesStart = 0;
+    for (int i = 0; i < 20002; i++)
+        iCavesStart = good.find('\n', iCavesStart) + 1;
+
+    // The map the files are loaded over: another with three caves, saved for restoring.
+    std::unique_ptr<MapData> pOther(new MapData(*s_pBlank));
+    pOther->siHeight[4][4] = 99;
+    PlaceCaves(pOther.get(), 3);
+    SaveData(false, "MUTATION BEFORE");
+    LoadData("MUTATION BEFORE.gam");
+    const Snapshot before = TakeSnapshot();
+
+    const int iCases = FromEnvironment("ZAN_MAP_MUTATIONS", 250);
+    std::mt19937 rnd((unsigned int)FromEnvironment("ZAN_MAP_MUTATION_SEED", 1));
+    int iRefused = 0, iAccepted = 0, iSilent = 0, iDisagree = 0;
+    for (int i = 0; i < iCases; i++)
+    {
+        const std::string text = Mutate(good, iCavesStart, &rnd);
+        {
+            std::ofstream out("savegame\\MUTATED.gam", std::ios::binary);
+            out << text;
+        }
+        InitErrorLog();
+        LoadData("MUTATED.gam");
+        const bool bRefused = LogHas("LoadData: savegame\\MUTATED.gam line ",
+                                     "; the map is unchanged");
+        Snapshot independent;
+        independent.pData.reset(new MapData(*before.pData));
+        const bool bReadable = IndependentReading(text).Read(&independent);
+        const Snapshot now = TakeSnapshot();
+        iRefused += bRefused;
+        iAccepted += !bRefused;
+        iDisagree += bRefused == bReadable;
+        if (bRefused ? !Unchanged(now, before) : !bReadable || !SameLoadedMap(now, independent))
+        {
+            iSilent++;
+            ADD_FAILURE() << "case " << i << " " << (bRefused ? "refused" : "accepted");
+        }
+        if (!bRefused)
+            LoadData("MUTATION BEFORE.gam");
+    }
+    printf("map file mutations: %d cases, %d refused, %d accepted, %d silent corruptions, "
+           "%d verdicts unlike the independent reading\n", iCases, iRefused, iAccepted, iSilent,
+           iDisagree);
+    EXPECT_EQ(iSilent, 0);
+    EXPECT_EQ(iDisagree, 0);
+    EXPECT_GT(iRefused, iCases / 4);
+    EXPECT_GT(iAccepted, iCases / 10);
 }
