@@ -90,7 +90,8 @@ static bool SkipTokens(std::ifstream& in, int n)
 static bool ReadCaveModel(const char* pszFile, std::vector<CavePoint>* pPoints,
                           std::vector<CavePolygon>* pQuads, int* piPoints, int* piQuads)
 {
-    std::ifstream in(pszFile);
+    // Binary: in text mode a 0x1A byte would end the file early without a word.
+    std::ifstream in(pszFile, std::ios::binary);
     LogError("Opening file");
     LogError(pszFile);
     if (!in)

@@ -174,6 +174,54 @@ TEST_F(Caves, BadModelFilesAreLoggedAndTheirSlopesRefused)
     EXPECT_TRUE(AddCave(30, 30));
 }
 
+// A model whose point 3 has the coordinate given and is otherwise good.
+static void WriteModelWithCoordinate(const char* pszFile, const std::string& strValue)
+{
+    std::ofstream f(pszFile, std::ios::binary);
+    f << "POINTS 12\n";
+    for (int i = 0; i < 12; i++)
+        f << (i == 3 ? strValue : "0") << " 50 100\n";
+    f << "QUADS 8\n";
+    for (int i = 0; i < 8; i++)
+        f << "Q 4 0 1 2 3 0 0 0 0 0 0 0 0\n";
+}
+
+// A NaN or a far-off point would give a cave that the map file cannot hold.
+TEST_F(Caves, NonFiniteAndFarOffModelCoordinatesMakeTheModelUnusable)
+{
+    CreateDirectoryA("oddmodels", NULL);
+    CreateDirectoryA("oddmodels\\features", NULL);
+    WriteModelWithCoordinate("oddmodels\\features\\cavezpos.pie", "nan");
+    WriteModelWithCoordinate("oddmodels\\features\\cavexpos.pie", "-inf");
+    WriteModelWithCoordinate("oddmodels\\features\\cavezneg.pie", "1e39");
+    WriteModelWithCoordinate("oddmodels\\features\\cavexneg.pie", std::string("2\x1A" "5\xFF"));
+    ASSERT_TRUE(SetCurrentDirectoryA("oddmodels"));
+    InitErrorLog();
+    LoadCaveModels();
+    std::vector<std::string> lines = ReadLog();
+    SetCurrentDirectoryA("..");
+
+    for (int d = 0; d < 4; d++)
+        EXPECT_FALSE(IsCaveModelUsable(d));
+    EXPECT_TRUE(Contains(lines, "features\\cavezpos.pie: point 3: \"nan\" is out of range"));
+    EXPECT_TRUE(Contains(lines, "features\\cavexpos.pie: point 3: \"-inf\" is out of range"));
+    EXPECT_TRUE(Contains(lines, "features\\cavezneg.pie: point 3: \"1e39\" is out of range"));
+    EXPECT_TRUE(Contains(lines,
+                         "features\\cavexneg.pie: point 3: \"2\\x1A5\\xFF\" is not a number"));
+    EXPECT_TRUE(Contains(lines, "features\\cavexneg.pie is unusable: no caves on slopes of "
+                                "direction 3"));
+    EXPECT_FALSE(AddCave(30, 30));
+
+    // The largest coordinate still taken: ten tiles.
+    WriteModelWithCoordinate("oddmodels\\features\\cavezpos.pie", "-1000");
+    SetCurrentDirectoryA("oddmodels");
+    LoadCaveModels();
+    SetCurrentDirectoryA("..");
+    EXPECT_TRUE(IsCaveModelUsable(0));
+    EXPECT_EQ(m_CavePoints[3].x, -10.0f);
+    LoadCaveModels();
+}
+
 TEST_F(Caves, DeletingACaveClosesUpTheRecordsSummariesBuffersAndTileNumbers)
 {
     const int iTiles[3][2] = {{10, 10}, {20, 10}, {30, 10}};
