@@ -1,6 +1,7 @@
 // The window procedure: messages into the shared input state, and the key table.
 #include "app/msgproc.h"
 
+#include "app/devicelost.h"
 #include "app/log.h"
 #include "app/render.h"
 #include "app/splash.h"
@@ -145,6 +146,8 @@ LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg)
     {
     case WM_DESTROY:
+        // The window is gone for good: the work is kept in the backup.
+        WindowDestroyed();
         PostQuitMessage(0);
         break;
     case WM_PAINT:

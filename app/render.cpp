@@ -8,6 +8,7 @@
 #include "app/camera.h"
 #include "app/cursor.h"
 #include "app/d3dservices.h"
+#include "app/devicelost.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
@@ -220,6 +221,8 @@ void Render()
         LogError("No device to render to ");
         return;
     }
+    if (!IsDeviceReady())
+        return;
 
     SetMovingLight();
     if (m_bLight1)
@@ -231,7 +234,7 @@ void Render()
         DrawScene();
         m_pDevice->EndScene();
     }
-    m_pDevice->Present(NULL, NULL, NULL, NULL);
+    CheckPresentResult(m_pDevice->Present(NULL, NULL, NULL, NULL));
 
     SMD.bLeftClick = false;
     SMD.bRightClick = false;

@@ -6,6 +6,7 @@
 #include "app/camera.h"
 #include "app/cursor.h"
 #include "app/d3dservices.h"
+#include "app/devicelost.h"
 #include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
@@ -135,6 +136,7 @@ void RunMessageLoop(void (*pfnFrame)())
     ZeroMemory(&msg, sizeof(msg));
     while (msg.message != WM_QUIT)
     {
+        NoteLoopPass();
         if (PeekMessageA(&msg, NULL, 0U, 0U, PM_REMOVE))
         {
             TranslateMessage(&msg);
@@ -192,7 +194,9 @@ int RunZan(HINSTANCE hInstance)
         ShowCursor(FALSE);
         InitRenderStates();
         InitObjects();
+        StartLoopWatch();
         RunMessageLoop(RunFrame);
+        StopLoopWatch();
     }
 
     UnregisterClassA(CLASS_NAME, hInstance);

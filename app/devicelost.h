@@ -1,0 +1,27 @@
+// A lost device or display: a device lost for a while is waited for and reset; a display lost
+// for good ends the program in order, with the backup written. A loop that stops turning (the
+// platform stuck on a vanished display) is caught by a watch thread that does the same.
+#pragma once
+
+#include <windows.h>
+
+// Before drawing a frame: false while the device is lost (the call then waits a little, so
+// the loop does not spin).
+bool IsDeviceReady();
+
+// After every Present, with its result.
+void CheckPresentResult(HRESULT hr);
+
+// Logs the cause once, writes the backup and posts the quit message; later calls do nothing.
+void GiveUpDisplay(const char* pszWhy, HRESULT hr);
+
+// The same for the window closed or destroyed (WM_DESTROY).
+void WindowDestroyed();
+
+// The watch on the message loop: started before the loop, told of every pass, stopped after it.
+// Once no pass came for HANG_LIMIT_MS the watch logs it, writes the backup, logs "Closing down"
+// and ends the process, since the loop's own thread cannot shut down any more.
+const DWORD HANG_LIMIT_MS = 8000;
+void StartLoopWatch();
+void NoteLoopPass();
+void StopLoopWatch();
