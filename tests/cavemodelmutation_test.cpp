@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "app/log.h"
+#include "support/flatmap.h"
+#include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
-#include "support/flatmap.h"
+#include "terrain/mapupdate.h"
 
 static const char* const MODEL_NAMES[4] = {"cavezpos.pie", "cavexpos.pie", "cavezneg.pie",
                                            "cavexneg.pie"};

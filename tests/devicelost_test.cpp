@@ -7,7 +7,7 @@
 
 #include "app/devicelost.h"
 #include "app/log.h"
-#include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "support/readback.h"
 
 static const char* const BACKUP = "savegame\\VEZIDI.bak";
