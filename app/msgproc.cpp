@@ -36,8 +36,7 @@ int m_iPopupX = 0, m_iPopupY = 0;
 POINT m_ptLastDrag = {0, 0};
 
 // Ctrl: the popup opens at the pointer, shifted so the whole square stays on the screen.
-// Ctrl stays inert until the popup is drawn: an unseen popup would eat the next click.
-[[maybe_unused]] static void ToggleToolPopup()
+static void ToggleToolPopup()
 {
     m_bToolPopup = !m_bToolPopup;
     m_iPopupX = SMD.siX > 512 ? SMD.siX - 64 : SMD.siX;
@@ -61,6 +60,9 @@ static bool AllModesKey(WPARAM key)
 {
     switch (key)
     {
+    case VK_CONTROL:
+        ToggleToolPopup();
+        return true;
     case VK_ESCAPE:
         Escape();
         return true;

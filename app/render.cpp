@@ -14,6 +14,7 @@
 #include "app/msgproc.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "editor/editpanels.h"
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/landpasses.h"
@@ -186,6 +187,11 @@ static void DrawScene()
         m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     RenderVisibleCaves();
 
+    RenderEditPanel(960, 0);
+    if (m_bToolPopup)
+        RenderEditPanel(m_iPopupX, m_iPopupY);
+    RenderLandEditGUI();
+    RenderCornerIcon();
     RenderLandOverlays();
     if (m_siScreenMode == 0)
         RenderLoadScreen();

@@ -13,6 +13,7 @@
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "editor/editpanels.h"
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavemodels.h"
@@ -126,6 +127,8 @@ void InitObjects()
     InitCamera();
     InitMapData();
     LoadLandTextures();
+    RestoreLandEditGUI();
+    BuildLandEditGUI();
     RestoreSettingsGUI();
     LoadCaveModels();
 }
@@ -177,6 +180,7 @@ void ReleaseDeviceObjects()
     CloseMapData();
     DeleteFont();
     ReleaseCursor();
+    ReleaseLandEditGUI();
     ReleaseSettingsGUI();
     ReleaseCaves();
     ReleaseOverlayVBs();
