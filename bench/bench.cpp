@@ -18,6 +18,7 @@
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "editor/picking.h"
+#include "editor/settings.h"
 #include "editor/textureedit.h"
 #include "terrain/cavemodels.h"
 #include "terrain/caves.h"
@@ -269,6 +270,43 @@ static void PrintRow(const char* pszName, const Timing& t, const Timing& floor)
            floor.dMedian, t.dMedian / floor.dMedian);
 }
 
+// The LOAD screen searches its folder on every frame it shows.
+static void ListMapFiles()
+{
+    std::vector<SaveListEntry> list;
+    FindMapFiles(&list);
+}
+
+static void LoadScreenFrame()
+{
+    m_siScreenMode = 0;
+    Render();
+    m_siScreenMode = 2;
+}
+
+static void BenchLoadList(int iFiles)
+{
+    char cPath[64];
+    for (int i = 0; i < iFiles; i++)
+    {
+        snprintf(cPath, sizeof(cPath), "savegame\\LIST%04d.gam", i);
+        CloseHandle(CreateFileA(cPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    }
+    SMD.siX = 500;
+    SMD.siY = 200;
+    Timing frame = Measure(Frame, 50);
+    char cName[64];
+    snprintf(cName, sizeof(cName), "FindMapFiles, %d files", iFiles);
+    PrintRow(cName, Measure(ListMapFiles, 50), frame);
+    snprintf(cName, sizeof(cName), "Render, LOAD screen, %d files", iFiles);
+    PrintRow(cName, Measure(LoadScreenFrame, 50), frame);
+    for (int i = 0; i < iFiles; i++)
+    {
+        snprintf(cPath, sizeof(cPath), "savegame\\LIST%04d.gam", i);
+        DeleteFileA(cPath);
+    }
+}
+
 // One edit as a held button makes it: the corner under the screen centre set to the other
 // extreme, its rings pulled after it and the view rebuilt; a tile painted with the other base.
 static int s_iEdit = 0;
@@ -356,6 +394,7 @@ int main()
     InitCamera();
     InitMapData();
     LoadLandTextures();
+    RestoreSettingsGUI();
     m_siScreenMode = 2;
     m_pDevice->CreateQuery(D3DQUERYTYPE_EVENT, &s_pQuery);
 
@@ -366,6 +405,9 @@ int main()
     BenchMap("busy");
     LoadCaveModels();
     BenchMapFile();
+    printf("| LOAD screen, the frame of the game screen as floor |\n");
+    BenchLoadList(20);
+    BenchLoadList(500);
 
     if (s_pAllLand)
         s_pAllLand->Release();

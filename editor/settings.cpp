@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <mmsystem.h>
 
 #include "app/d3dservices.h"
 #include "app/log.h"
@@ -22,6 +23,12 @@ LPDIRECT3DTEXTURE9 m_pLoadGUITexture = NULL;
 
 // Files left out of the LOAD list and already logged, so each is logged once, not per frame.
 static std::vector<std::string> s_skippedFiles;
+// The LOAD list as last searched, with the folder's write time and the clock (ms) then.
+// A folder of hundreds of files takes milliseconds to search, too long for every frame.
+static std::vector<SaveListEntry> s_loadList;
+static FILETIME s_ftListedFolder = {0, 0};
+static DWORD s_dwListTime = 0;
+static bool s_bListed = false;
 
 // The arrows' four quads in LoadGUIArrowVB: red and green up, red and green down.
 static const int ARROW_UP = 0, ARROW_UP_LIT = 4, ARROW_DOWN = 8, ARROW_DOWN_LIT = 12;
@@ -277,10 +284,28 @@ static void LoadListedMap(const SaveListEntry& e)
     m_cTypedName[len] = '\0';
 }
 
+// The search again when a file came, went or was renamed (the folder's write time moved), and
+// at least once a second for file systems that do not move it.
+static const std::vector<SaveListEntry>& LoadList()
+{
+    WIN32_FILE_ATTRIBUTE_DATA fad;
+    FILETIME ft = {0, 0};
+    if (GetFileAttributesExA("savegame", GetFileExInfoStandard, &fad))
+        ft = fad.ftLastWriteTime;
+    DWORD dwNow = timeGetTime();
+    if (!s_bListed || CompareFileTime(&ft, &s_ftListedFolder) != 0 || dwNow - s_dwListTime >= 1000)
+    {
+        FindMapFiles(&s_loadList);
+        s_ftListedFolder = ft;
+        s_dwListTime = dwNow;
+        s_bListed = true;
+    }
+    return s_loadList;
+}
+
 void RenderLoadScreen()
 {
-    std::vector<SaveListEntry> list;
-    FindMapFiles(&list);
+    const std::vector<SaveListEntry>& list = LoadList();
     const int n = (int)list.size();
     const int iMaxTop = n > LOAD_LIST_ROWS ? n - LOAD_LIST_ROWS : 0;
     if (m_iLoadListTop > iMaxTop)
