@@ -15,8 +15,10 @@
 #include "app/renderstates.h"
 #include "app/text.h"
 #include "editor/editpanels.h"
+#include "editor/landedit.h"
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
+#include "terrain/caveedit.h"
 #include "terrain/landpasses.h"
 #include "terrain/mapdata.h"
 #include "terrain/minimap.h"
@@ -168,14 +170,28 @@ static void DrawCounters(int iBatches)
     DrawInt(620, 18, iBatches);
 }
 
-// The 2-D pointer over the tool palette, the settings screens and the mini map.
+// The 2-D pointer over the palette, a settings screen, the strip, a texture panel or the
+// mini map; the tool's icon everywhere else. Bounds as the panels lie, strict or inclusive.
 static bool PointerWantsCursor()
 {
-    if (SMD.siX >= 960 && SMD.siY < 64)
+    int x = SMD.siX, y = SMD.siY;
+    bool bCave = IsCaveEditMode();
+    bool bStrip = IsTextureStripShown();
+    if (x >= 960 && y < 64)
         return true;
     if (m_siScreenMode == 0 || m_siScreenMode == 1)
         return true;
-    return SMD.siX < 100 && SMD.siY < 100;
+    if (y >= 640 && bStrip)
+        return true;
+    if (bCave && y < 144 && x > 194 && x < 333)
+        return true;
+    if (bCave && HasCaveTextureB() && y < 144 && x > 332 && x < 473)
+        return true;
+    if (!bCave && bStrip && y > 195 && y < 333 && x < 138)
+        return true;
+    if (!bCave && bStrip && SelectedTileHasAlpha() && y > 333 && y < 471 && x < 138)
+        return true;
+    return x < 100 && y < 100;
 }
 
 static void DrawScene()
@@ -213,6 +229,8 @@ static void DrawScene()
 
     if (PointerWantsCursor())
         RenderCursor();
+    else
+        RenderToolCursor();
 }
 
 void Render()

@@ -14,6 +14,10 @@
 #include "app/render.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "editor/editpanels.h"
+#include "editor/landedit.h"
+#include "terrain/caveedit.h"
+#include "terrain/caves.h"
 #include "terrain/landbuffers.h"
 #include "terrain/landpasses.h"
 #include "terrain/landtextures.h"
@@ -318,4 +322,109 @@ TEST_F(PointerRule, CursorEverywhereOnTheSettingsScreens)
     EXPECT_NE(UnderPointer(300, 500), gameScreen);
     m_siScreenMode = 1;
     EXPECT_NE(UnderPointer(300, 500), gameScreen);
+}
+
+// Which pointer a frame ends with: the 2-D cursor over the panels, the tool's icon elsewhere.
+class PointerChoice : public Frame
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        Frame::SetUpTestSuite();
+        RestoreLandEditGUI();
+        BuildLandEditGUI();
+    }
+    static void TearDownTestSuite() { ReleaseLandEditGUI(); }
+
+    void TearDown() override
+    {
+        Frame::TearDown();
+        m_bCaveEdit = false;
+        m_bTextureStrip = false;
+        m_iSelectedTile = 0;
+        m_CaveData.clear();
+        m_CaveSummaries.clear();
+        SetCaveCount(0);
+        m_iSelectedTriangle = NO_CAVE_TRIANGLE;
+    }
+
+    // One cave whose selected triangle has a second texture.
+    static void SelectCaveTriangleWithTextureB()
+    {
+        CaveData data = {};
+        data.siTextureB = 8;
+        for (int i = 0; i < 16; i++)
+            AddCaveData(data);
+        AddCaveSummary({0, 16, 0, 0, 0});
+        SetCaveCount(1);
+        m_iCurrentCave = 0;
+        m_iSelectedTriangle = 0;
+    }
+
+    // True when a frame with the pointer record at (x, y) ends with the 2-D cursor; false
+    // when it ends with the paint tool's icon.
+    static bool CursorAt(int x, int y)
+    {
+        SMD.siX = (short)x;
+        SMD.siY = (short)y;
+        int w = 0, h = 0;
+        RenderFrame(&w, &h);
+        IDirect3DBaseTexture9* pBound = NULL;
+        m_pDevice->GetTexture(0, &pBound);
+        if (pBound)
+            pBound->Release();
+        EXPECT_TRUE(pBound == m_pCursorTexture || pBound == m_pToolTexture[TOOL_PAINT_TEXTURE])
+            << x << ", " << y;
+        return pBound == m_pCursorTexture;
+    }
+};
+
+TEST_F(PointerChoice, EachPanelConditionChoosesTheCursorAndNothingElseDoes)
+{
+    ASSERT_EQ(m_siEditTool, TOOL_PAINT_TEXTURE);
+    // The palette, the mini map, and beside them.
+    EXPECT_TRUE(CursorAt(960, 63));
+    EXPECT_FALSE(CursorAt(959, 63));
+    EXPECT_FALSE(CursorAt(960, 64));
+    EXPECT_TRUE(CursorAt(99, 99));
+    EXPECT_FALSE(CursorAt(100, 99));
+    // The settings screens, anywhere.
+    for (short siMode : {0, 1})
+    {
+        m_siScreenMode = siMode;
+        EXPECT_TRUE(CursorAt(500, 400)) << siMode;
+    }
+    m_siScreenMode = 2;
+
+    // The strip, only while shown; with it the texture-corner panels.
+    EXPECT_FALSE(CursorAt(500, 700));
+    EXPECT_FALSE(CursorAt(100, 250));
+    m_bTextureStrip = true;
+    EXPECT_TRUE(CursorAt(500, 640));
+    EXPECT_FALSE(CursorAt(500, 639));
+    EXPECT_TRUE(CursorAt(137, 196));
+    EXPECT_FALSE(CursorAt(138, 196));
+    EXPECT_FALSE(CursorAt(100, 195));
+    EXPECT_TRUE(CursorAt(100, 332));
+    // The alpha panel, only while the selected tile has an alpha texture.
+    EXPECT_FALSE(CursorAt(100, 400));
+    m_MapData.siAlphaTexture[0][0] = 1;
+    EXPECT_TRUE(CursorAt(100, 400));
+    EXPECT_TRUE(CursorAt(0, 470));
+    EXPECT_FALSE(CursorAt(100, 471));
+    EXPECT_FALSE(CursorAt(100, 333));
+
+    // CAVE EDIT: the cave texture panels instead of the corner panels.
+    m_bCaveEdit = true;
+    EXPECT_FALSE(CursorAt(100, 400));
+    EXPECT_TRUE(CursorAt(195, 143));
+    EXPECT_TRUE(CursorAt(332, 0));
+    EXPECT_FALSE(CursorAt(194, 143));
+    EXPECT_FALSE(CursorAt(195, 144));
+    EXPECT_FALSE(CursorAt(400, 100));
+    SelectCaveTriangleWithTextureB();
+    EXPECT_TRUE(CursorAt(400, 100));
+    EXPECT_TRUE(CursorAt(472, 143));
+    EXPECT_FALSE(CursorAt(473, 100));
+    EXPECT_TRUE(CursorAt(500, 640)) << "the strip still";
 }
