@@ -2,34 +2,13 @@
 // and Escape leaves the edits in the backup map.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 #include <windows.h>
 
-static std::string ZanExePath()
-{
-    const char* dir = getenv("ZAN_RUN_DIR");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-static HWND WaitForWindow(DWORD dwMs)
-{
-    for (DWORD t = 0; t < dwMs; t += 50)
-    {
-        HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
-        if (hWnd)
-            return hWnd;
-        Sleep(50);
-    }
-    return NULL;
-}
+#include "support/zanprocess.h"
 
 static void Key(WORD vk)
 {

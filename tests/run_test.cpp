@@ -2,35 +2,13 @@
 // leaves a log that starts afresh and ends with "Closing down".
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 #include <windows.h>
+
 #include "support/readback.h"
-
-// The run directory holds zan.exe; its Unix path is seen by Wine on drive Z:.
-static std::string ZanExePath()
-{
-    const char* dir = getenv("ZAN_RUN_DIR");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-static HWND WaitForWindow(DWORD dwMs)
-{
-    for (DWORD t = 0; t < dwMs; t += 50)
-    {
-        HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
-        if (hWnd)
-            return hWnd;
-        Sleep(50);
-    }
-    return NULL;
-}
+#include "support/zanprocess.h"
 
 TEST(Run, WindowCoversTheScreenAndCloseShutsDownInOrder)
 {

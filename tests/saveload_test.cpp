@@ -3,22 +3,13 @@
 // writes say which map it held.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 #include <windows.h>
 
-static std::string ZanExePath()
-{
-    const char* dir = getenv("ZAN_RUN_DIR");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+#include "support/zanprocess.h"
 
 // A map file as the program writes it, with no caves; the clock line is 0.
 static std::string MapText(int (*height)(int x, int z))
@@ -162,10 +153,7 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     std::string exe = ZanExePath();
     ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si,
                                &zan.pi));
-    HWND hWnd = NULL;
-    for (int i = 0; i < 300 && hWnd == NULL; i++, Sleep(50))
-        hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
-    ASSERT_NE(hWnd, (HWND)NULL);
+    ASSERT_NE(WaitForWindow(15000), (HWND)NULL);
     // Started once its last cave model is read; then it shows the LOAD screen.
     for (int i = 0; i < 300; i++, Sleep(100))
         if (ReadFile("ZANerrors.log").find("cavexneg.pie") != std::string::npos)

@@ -1,0 +1,26 @@
+// Starting the program itself from a test.
+#include "support/zanprocess.h"
+
+#include <cstdlib>
+
+std::string ZanExePath()
+{
+    const char* dir = getenv("ZAN_RUN_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/zan.exe";
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+HWND WaitForWindow(DWORD dwMs)
+{
+    for (DWORD t = 0; t < dwMs; t += 50)
+    {
+        HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
+        if (hWnd)
+            return hWnd;
+        Sleep(50);
+    }
+    return NULL;
+}

@@ -1,0 +1,11 @@
+// Starting the program itself from a test: where zan.exe is and when its window is up.
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+// zan.exe in the run directory (ZAN_RUN_DIR), as a Windows path on Wine's drive Z:.
+std::string ZanExePath();
+
+// The program's window once it exists, or null after dwMs.
+HWND WaitForWindow(DWORD dwMs);
