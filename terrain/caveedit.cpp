@@ -48,47 +48,33 @@ bool IsOverCavePanelB(int x, int y)
     return x > 334 && x < 470 && y > 5 && y < 144 && HasCaveTextureB();
 }
 
-// Corner 1 is point 0 of both records, 2 point 1 of the first, 3 point 2 of the first and
-// point 1 of the second, 4 point 2 of the second.
-static const short* TexPoint(const CaveData& a, const CaveData& b, int iCorner, bool bTextureB)
-{
-    const CaveData& r = iCorner == 4 ? b : a;
-    int k = iCorner == 1 ? 0 : iCorner == 2 ? 1 : 2;
-    return bTextureB ? r.siTexCoordB[k] : r.siTexCoordA[k];
-}
+// Where quad corner 1 to 4 lies in the pair's records: (record 0 or 1, point), first the
+// place it is read from, then the second record's copy where it has one (-1 none). Corner 1
+// is point 0 of both records, 2 point 1 of the first, 3 point 2 of the first and point 1 of
+// the second, 4 point 2 of the second.
+static const int s_iCornerPoints[4][2][2] = {
+    {{0, 0}, {1, 0}}, {{0, 1}, {-1, -1}}, {{0, 2}, {1, 1}}, {{1, 2}, {-1, -1}}};
 
 POINT GetCaveTexCorner(const CaveData& a, const CaveData& b, int iCorner, bool bTextureB)
 {
-    const short* uv = TexPoint(a, b, iCorner, bTextureB);
+    const int* p = s_iCornerPoints[iCorner - 1][0];
+    const CaveData& r = p[0] == 0 ? a : b;
+    const short* uv = bTextureB ? r.siTexCoordB[p[1]] : r.siTexCoordA[p[1]];
     POINT pt = {uv[0], uv[1]};
     return pt;
 }
 
-static void SetTexPoint(CaveData* pRec, int k, bool bTextureB, int u, int v)
-{
-    short* uv = bTextureB ? pRec->siTexCoordB[k] : pRec->siTexCoordA[k];
-    uv[0] = (short)u;
-    uv[1] = (short)v;
-}
-
 void SetCaveTexCorner(CaveData* pA, CaveData* pB, int iCorner, bool bTextureB, int u, int v)
 {
-    switch (iCorner)
+    for (int i = 0; i < 2; i++)
     {
-    case 1:
-        SetTexPoint(pA, 0, bTextureB, u, v);
-        SetTexPoint(pB, 0, bTextureB, u, v);
-        break;
-    case 2:
-        SetTexPoint(pA, 1, bTextureB, u, v);
-        break;
-    case 3:
-        SetTexPoint(pA, 2, bTextureB, u, v);
-        SetTexPoint(pB, 1, bTextureB, u, v);
-        break;
-    case 4:
-        SetTexPoint(pB, 2, bTextureB, u, v);
-        break;
+        const int* p = s_iCornerPoints[iCorner - 1][i];
+        if (p[0] < 0)
+            continue;
+        CaveData* pRec = p[0] == 0 ? pA : pB;
+        short* uv = bTextureB ? pRec->siTexCoordB[p[1]] : pRec->siTexCoordA[p[1]];
+        uv[0] = (short)u;
+        uv[1] = (short)v;
     }
 }
 

@@ -36,11 +36,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitFont();
-        InitCursor();
-        InitCamera();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
         LoadCaveModels();
     }
 
@@ -140,6 +136,12 @@ protected:
         return GetCaveTexCorner(m_CaveData[iFirst], m_CaveData[iFirst + 1], iCorner, bTextureB);
     }
 };
+
+static void ExpectUV(const short* uv, int u, int v)
+{
+    EXPECT_EQ(uv[0], u);
+    EXPECT_EQ(uv[1], v);
+}
 
 static bool Contains(const std::vector<std::string>& lines, const std::string& text)
 {
@@ -313,10 +315,8 @@ TEST_F(CaveEdit, PanelCornersMapToTheTextureAndADragWritesTheNearestCorner)
     SMD.siX = 200 + 30;
     SMD.siY = 10 + 100;
     ProcessCaveEdit(CAVE_TOOL_SELECT);
-    EXPECT_EQ(m_CaveData[4].siTexCoordA[0][0], 30);
-    EXPECT_EQ(m_CaveData[4].siTexCoordA[0][1], 100);
-    EXPECT_EQ(m_CaveData[5].siTexCoordA[0][0], 30);
-    EXPECT_EQ(m_CaveData[5].siTexCoordA[0][1], 100);
+    ExpectUV(m_CaveData[4].siTexCoordA[0], 30, 100);
+    ExpectUV(m_CaveData[5].siTexCoordA[0], 30, 100);
     EXPECT_EQ(m_CaveData[4].siTexCoordB[0][0], 0);
     EXPECT_EQ(m_CaveData[6].siTexCoordA[0][0], 0);
     std::vector<LandVertex> v = ReadBuffer<LandVertex>(m_CaveVBs[0]);
@@ -330,10 +330,8 @@ TEST_F(CaveEdit, PanelCornersMapToTheTextureAndADragWritesTheNearestCorner)
     SMD.siX = 338 + 64;
     SMD.siY = 10 + 20;
     ProcessCaveEdit(CAVE_TOOL_SELECT);
-    EXPECT_EQ(m_CaveData[4].siTexCoordB[2][0], 64);
-    EXPECT_EQ(m_CaveData[4].siTexCoordB[2][1], 20);
-    EXPECT_EQ(m_CaveData[5].siTexCoordB[1][0], 64);
-    EXPECT_EQ(m_CaveData[5].siTexCoordB[1][1], 20);
+    ExpectUV(m_CaveData[4].siTexCoordB[2], 64, 20);
+    ExpectUV(m_CaveData[5].siTexCoordB[1], 64, 20);
     v = ReadBuffer<LandVertex>(m_CaveVBs[0]);
     EXPECT_EQ(v[14].fAlphaU, 64 / 128.0f);
     EXPECT_EQ(v[16].fAlphaV, 20 / 128.0f);

@@ -43,11 +43,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitFont();
-        InitCursor();
-        InitCamera();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
         LoadCaveModels();
     }
 

@@ -1,11 +1,24 @@
 // A known flat map for the terrain and cave tests.
 #include "support/flatmap.h"
 
+#include "app/camera.h"
+#include "app/cursor.h"
 #include "app/log.h"
+#include "app/text.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/caves.h"
 #include "terrain/mapdata.h"
+#include "terrain/mapupdate.h"
 #include "terrain/view.h"
+
+void StartTerrain()
+{
+    InitFont();
+    InitCursor();
+    InitCamera();
+    InitMapData();
+    LoadLandTextures();
+}
 
 void FlattenMap()
 {
