@@ -1,5 +1,6 @@
 // The typed map name and the SAVE and LOAD screens, drawn over the map near the screen's
-// centre. The LOAD list is searched afresh every frame, so files saved meanwhile show at once.
+// centre. The LOAD list is searched again whenever the folder changes, so files saved
+// meanwhile show at once.
 #include "editor/settings.h"
 
 #include <cstdio>
