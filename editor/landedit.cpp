@@ -140,6 +140,13 @@ static void SampleHeight()
     BuildLandEditGUI();
 }
 
+// A tool that acts on the tile under the pointer, on the click only.
+static void TileClickTool(void (*pfnTool)(int), bool bClick, int x, int y)
+{
+    if (bClick && PickSelectedTile(x, y))
+        pfnTool(m_iSelectedTile);
+}
+
 // The current tool on the map. Painting textures follows a held button (or a click released
 // within the frame); the other tile tools act on the click only.
 static void ToolAction(int x, int y)
@@ -164,20 +171,16 @@ static void ToolAction(int x, int y)
             SelectNearestCorner();
         break;
     case TOOL_ROTATE:
-        if (bAnyClick && PickSelectedTile(x, y))
-            RotateTileTexture(m_iSelectedTile);
+        TileClickTool(RotateTileTexture, bAnyClick, x, y);
         break;
     case TOOL_MIRROR_X:
-        if (bAnyClick && PickSelectedTile(x, y))
-            FlipTileTextureX(m_iSelectedTile);
+        TileClickTool(FlipTileTextureX, bAnyClick, x, y);
         break;
     case TOOL_MIRROR_Z:
-        if (bAnyClick && PickSelectedTile(x, y))
-            FlipTileTextureZ(m_iSelectedTile);
+        TileClickTool(FlipTileTextureZ, bAnyClick, x, y);
         break;
     case TOOL_FLIP_TRIANGLE:
-        if (bLeftClick && PickSelectedTile(x, y))
-            FlipTileTriangle(m_iSelectedTile);
+        TileClickTool(FlipTileTriangle, bLeftClick, x, y);
         break;
     case TOOL_PAINT_HEIGHT:
         if (bLeftClick)

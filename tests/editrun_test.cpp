@@ -17,21 +17,17 @@ static void Key(WORD vk)
     in[0].ki.wVk = in[1].ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
-    Sleep(150);
+    Sleep(300);
 }
 
 static void LeftClickAt(int x, int y)
 {
     SetCursorPos(x, y);
     Sleep(200);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &in[0], sizeof(INPUT));
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     Sleep(150);
-    SendInput(1, &in[1], sizeof(INPUT));
-    Sleep(150);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Sleep(300);
 }
 
 // Per tile (z outer, x inner) the first two numbers of its line: height and alpha texture.
@@ -71,6 +67,7 @@ TEST(EditRun, APaintedTileAndARaisedCornerReachTheBackup)
         << exe;
     HWND hWnd = WaitForWindow(15000);
     ASSERT_NE(hWnd, (HWND)NULL) << "no window";
+    ASSERT_EQ(GetForegroundWindow(), hWnd) << "input would be lost";
     // Off the screen's edges the camera stays where it starts once its height has settled.
     SetCursorPos(500, 400);
     Sleep(1500);

@@ -29,14 +29,7 @@ protected:
     void SetUp() override
     {
         FlattenMapWithoutCaves();
-        for (int x = 0; x < MAP_SIZE; x++)
-            for (int z = 0; z < MAP_SIZE; z++)
-            {
-                m_MapData.siBaseTexture[x][z] = 64;
-                m_MapData.siAlphaTexture[x][z] = 128;
-                m_MapData.siBaseRotation[x][z] = m_MapData.siAlphaRotation[x][z] = 0;
-                m_MapData.bTriangleFlip[x][z] = false;
-            }
+        BlankTileTextures();
         m_fFrameTime = 0.0f;
         InitCamera();
         CalculateScreenPosition();

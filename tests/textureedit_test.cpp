@@ -25,16 +25,7 @@ protected:
     void SetUp() override
     {
         FlattenMap();
-        for (int x = 0; x < MAP_SIZE; x++)
-            for (int z = 0; z < MAP_SIZE; z++)
-            {
-                m_MapData.siBaseTexture[x][z] = 64;
-                m_MapData.siAlphaTexture[x][z] = 128;
-                m_MapData.siBaseRotation[x][z] = m_MapData.siAlphaRotation[x][z] = 0;
-                m_MapData.bBaseFlipX[x][z] = m_MapData.bBaseFlipZ[x][z] = false;
-                m_MapData.bAlphaFlipX[x][z] = m_MapData.bAlphaFlipZ[x][z] = false;
-                m_MapData.bTriangleFlip[x][z] = false;
-            }
+        BlankTileTextures();
         SMD = MouseData();
         m_fFrameTime = 0.0f;
         InitCamera();

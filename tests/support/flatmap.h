@@ -10,3 +10,7 @@ void FlattenMap();
 
 // FlattenMap with the cave lists emptied, no current cave and a fresh log.
 void FlattenMapWithoutCaves();
+
+// Every tile's base texture 64 and no alpha texture, neither layer turned or mirrored, and
+// every tile split the same way: the blank map's textures.
+void BlankTileTextures();

@@ -19,7 +19,12 @@ HWND WaitForWindow(DWORD dwMs)
     {
         HWND hWnd = FindWindowA("Zan ZAVAZA", "Zan ZAVAZA C/S APP");
         if (hWnd)
+        {
+            // Input sent before the window has the focus is lost.
+            for (DWORD w = 0; w < 10000 && GetForegroundWindow() != hWnd; w += 50)
+                Sleep(50);
             return hWnd;
+        }
         Sleep(50);
     }
     return NULL;

@@ -7,5 +7,6 @@
 // zan.exe in the run directory (ZAN_RUN_DIR), as a Windows path on Wine's drive Z:.
 std::string ZanExePath();
 
-// The program's window once it exists, or null after dwMs.
+// The program's window once it exists and has the focus (waited for up to 10 s more), or
+// null after dwMs.
 HWND WaitForWindow(DWORD dwMs);
