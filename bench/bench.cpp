@@ -20,6 +20,7 @@
 #include "editor/picking.h"
 #include "editor/settings.h"
 #include "editor/textureedit.h"
+#include "terrain/caveedit.h"
 #include "terrain/cavemodels.h"
 #include "terrain/caves.h"
 #include "terrain/landbuffers.h"
@@ -378,6 +379,55 @@ static void BenchMap(const char* pszMap)
            pickTop.dMin, pickTop.dMedian);
 }
 
+// CAVE EDIT on the full map: the frame with the selected quad's overlays after every drawn
+// cave, the hover step that runs every frame, and one drag step of a texture corner.
+static void CaveHover()
+{
+    ProcessCaveEdit(CAVE_TOOL_SELECT);
+}
+
+static void CaveDrag()
+{
+    s_iEdit++;
+    SMD.siX = (short)(200 + (s_iEdit % 2 ? 20 : 40));
+    SMD.siY = 100;
+    ProcessCaveEdit(CAVE_TOOL_SELECT);
+}
+
+static void BenchCaveEdit()
+{
+    // The camera 31 tiles short of the first cave looks at it from the start height.
+    InitCamera();
+    if (GetNumCaves() > 0)
+        MoveCameraTo(GetCaveSummary(0).iTile % MAP_SIZE, GetCaveSummary(0).iTile / MAP_SIZE - 31);
+    CalculateScreenPosition();
+    if (m_siNumVisibleCaves == 0)
+    {
+        printf("| CAVE EDIT: no cave in view |\n");
+        return;
+    }
+    m_iCurrentCave = m_siVisibleCaves[0];
+    m_iSelectedTriangle = 2;
+    m_bCaveEdit = false;
+    Timing mapFrame = Measure(Frame, 100);
+    m_bCaveEdit = true;
+    Timing caveFrame = Measure(Frame, 100);
+    SMD = MouseData();
+    SMD.siX = 512;
+    SMD.siY = 400;
+    Timing hover = Measure(CaveHover, 50);
+    SMD.bLeftDown = true;
+    Timing drag = Measure(CaveDrag, 50);
+    SMD = MouseData();
+    m_bCaveEdit = false;
+    printf("| CAVE EDIT, %d caves in view, floor = the MAP EDIT frame |\n", m_siNumVisibleCaves);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "Render, MAP EDIT", mapFrame.dMin,
+           mapFrame.dMedian);
+    PrintRow("Render, CAVE EDIT", caveFrame, mapFrame);
+    PrintRow("ProcessCaveEdit, hover", hover, mapFrame);
+    PrintRow("ProcessCaveEdit, corner drag", drag, mapFrame);
+}
+
 int main()
 {
     QueryPerformanceFrequency(&s_liFrequency);
@@ -405,6 +455,7 @@ int main()
     BenchMap("busy");
     LoadCaveModels();
     BenchMapFile();
+    BenchCaveEdit();
     printf("| LOAD screen, the frame of the game screen as floor |\n");
     BenchLoadList(20);
     BenchLoadList(500);
