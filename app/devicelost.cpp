@@ -25,6 +25,8 @@ static volatile LONG m_lDisplayGivenUp = 0;
 static volatile LONG m_lLoopPasses = 0;
 static HANDLE m_hWatchThread = NULL;
 static HANDLE m_hStopWatch = NULL;
+// The loop's thread, for its CPU time; opened by StartLoopWatch.
+static HANDLE m_hLoopThread = NULL;
 // Present failures in a row other than the lost-device states.
 static int m_iFailedPresents = 0;
 
@@ -128,23 +130,38 @@ void CheckPresentResult(HRESULT hr)
         GiveUpDisplay("Present failed", hr);
 }
 
+// CPU time of the loop's thread in ms; a thread stuck waiting gains none, a busy one does.
+static ULONGLONG LoopThreadCpuMs()
+{
+    FILETIME ftCreated, ftExited, ftKernel, ftUser;
+    if (!GetThreadTimes(m_hLoopThread, &ftCreated, &ftExited, &ftKernel, &ftUser))
+        return 0;
+    ULARGE_INTEGER k = {{ftKernel.dwLowDateTime, ftKernel.dwHighDateTime}};
+    ULARGE_INTEGER u = {{ftUser.dwLowDateTime, ftUser.dwHighDateTime}};
+    return (k.QuadPart + u.QuadPart) / 10000;
+}
+
 static DWORD WINAPI WatchLoop(LPVOID)
 {
     LONG lSeen = m_lLoopPasses;
     DWORD dwSince = GetTickCount();
+    ULONGLONG ullCpuSince = LoopThreadCpuMs();
     while (WaitForSingleObject(m_hStopWatch, 500) == WAIT_TIMEOUT)
     {
-        if (m_lLoopPasses != lSeen)
+        // A long pass that keeps working (a traced map update, a big load) is not a hang.
+        ULONGLONG ullCpu = LoopThreadCpuMs();
+        if (m_lLoopPasses != lSeen || ullCpu - ullCpuSince >= HANG_LIMIT_MS / 10)
         {
             lSeen = m_lLoopPasses;
             dwSince = GetTickCount();
+            ullCpuSince = ullCpu;
         }
         else if (GetTickCount() - dwSince >= HANG_LIMIT_MS &&
                  InterlockedExchange(&m_lDisplayGivenUp, 1) == 0)
         {
             // The loop's thread is stuck, most likely inside the platform on a display that
             // is gone: nothing can be released in order, so save and end here.
-            LogError("The message loop has not turned for 8 seconds: saving the backup and "
+            LogError("The message loop has stood still for 8 seconds: saving the backup and "
                      "closing down");
             SaveData(true, "");
             LogError("Closing down");
@@ -158,6 +175,7 @@ void StartLoopWatch()
 {
     if (m_hWatchThread != NULL)
         return;
+    m_hLoopThread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
     m_hStopWatch = CreateEventA(NULL, TRUE, FALSE, NULL);
     m_hWatchThread = CreateThread(NULL, 0, WatchLoop, NULL, 0, NULL);
 }
@@ -175,6 +193,8 @@ void StopLoopWatch()
     WaitForSingleObject(m_hWatchThread, INFINITE);
     CloseHandle(m_hWatchThread);
     CloseHandle(m_hStopWatch);
+    CloseHandle(m_hLoopThread);
     m_hWatchThread = NULL;
     m_hStopWatch = NULL;
+    m_hLoopThread = NULL;
 }

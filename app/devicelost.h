@@ -19,8 +19,9 @@ void GiveUpDisplay(const char* pszWhy, HRESULT hr);
 void WindowDestroyed();
 
 // The watch on the message loop: started before the loop, told of every pass, stopped after it.
-// Once no pass came for HANG_LIMIT_MS the watch logs it, writes the backup, logs "Closing down"
-// and ends the process, since the loop's own thread cannot shut down any more.
+// Once no pass came for HANG_LIMIT_MS while the loop's thread used almost no CPU (stuck waiting,
+// not busy), the watch logs it, writes the backup, logs "Closing down" and ends the process,
+// since the loop's own thread cannot shut down any more.
 const DWORD HANG_LIMIT_MS = 8000;
 void StartLoopWatch();
 void NoteLoopPass();
