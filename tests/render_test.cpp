@@ -210,6 +210,35 @@ TEST_F(Frame, FailuresStillEndTheFrameOrLeaveItAlone)
     EXPECT_EQ(ReadLog().at(1).substr(0, 23), "No device to render to ");
 }
 
+// Every device object holds a reference to the device, so its count shows objects that a
+// display switch makes and never releases.
+static ULONG DeviceObjectCount()
+{
+    m_pDevice->AddRef();
+    return m_pDevice->Release();
+}
+
+TEST_F(Frame, DisplaySwitchesLeaveNoDeviceObjectsBehind)
+{
+    const WPARAM keys[] = {'G', 'N', 'H', 'C', 'W', 'D', 'F', 'J', 'L'};
+    auto ToggleEachTwice = [&]() {
+        for (int i = 0; i < 2; i++)
+            for (WPARAM key : keys)
+            {
+                MsgProc(m_hWnd, WM_KEYDOWN, key, 0);
+                MsgProc(m_hWnd, WM_KEYUP, key, 0);
+                Render();
+            }
+    };
+    ToggleEachTwice();
+    ULONG ulAfterWarmUp = DeviceObjectCount();
+    for (int i = 0; i < 3; i++)
+        ToggleEachTwice();
+    EXPECT_EQ(DeviceObjectCount(), ulAfterWarmUp);
+    EXPECT_FALSE(bGrid);
+    EXPECT_FALSE(m_bShowMapGrid);
+}
+
 class LandPasses : public Frame
 {
 protected:
