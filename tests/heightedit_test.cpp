@@ -15,8 +15,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
     }
 
     void SetUp() override { FlattenMap(); }

@@ -22,8 +22,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
     }
 
     void SetUp() override

@@ -18,8 +18,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
     }
 
     void SetUp() override
