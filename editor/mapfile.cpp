@@ -49,6 +49,7 @@ struct LoadedMap
     TileTexCoords alpha[MAP_SIZE][MAP_SIZE];
     std::vector<CaveData> caves;
     std::vector<CaveSummary> summaries;
+    int iScaleLine;   // where the height scale stands, for the log
 };
 
 // Reads value after value; every run of white space separates two values.
@@ -579,21 +580,22 @@ static bool ReadTile(MapReader* r, LoadedMap* pMap, int x, int z)
 }
 
 // Every height is divided by the scale: one below 1 is replaced, as the map data does.
-static void ReadHeightScale(MapReader* r, const char* cPath, short* pScale)
+static void ReplaceBadHeightScale(LoadedMap* pMap, const char* cPath)
 {
-    if (*pScale >= 1)
+    if (pMap->data.siHeightScale >= 1)
         return;
-    LogErrorf("LoadData: %s line %d: bad height scale %d, using 32", cPath, r->iLine, *pScale);
-    *pScale = 32;
+    LogErrorf("LoadData: %s line %d: bad height scale %d, using 32", cPath, pMap->iScaleLine,
+              pMap->data.siHeightScale);
+    pMap->data.siHeightScale = 32;
 }
 
-static bool ReadLand(MapReader* r, LoadedMap* pMap, const char* cPath)
+static bool ReadLand(MapReader* r, LoadedMap* pMap)
 {
     long long dwSaved = 0;
     if (!ReadInt(r, "the saving time", 0, 0xFFFFFFFFLL, &dwSaved) ||
         !ReadShort(r, "the height scale", &pMap->data.siHeightScale, -32768, 32767))
         return false;
-    ReadHeightScale(r, cPath, &pMap->data.siHeightScale);
+    pMap->iScaleLine = r->iLine;
     for (int z = 0; z < MAP_SIZE; z++)
         for (int x = 0; x < MAP_SIZE; x++)
             if (!ReadTile(r, pMap, x, z))
@@ -783,12 +785,13 @@ bool LoadData(const char* fileName)
     std::unique_ptr<LoadedMap> pMap(new LoadedMap());
     pMap->data = m_MapData;
     MapReader reader = {text.data(), text.data() + text.size(), text.data(), 0, 1, ""};
-    if (!ReadLand(&reader, pMap.get(), cPath) || !ReadCaves(&reader, pMap.get()) ||
+    if (!ReadLand(&reader, pMap.get()) || !ReadCaves(&reader, pMap.get()) ||
         !CheckEnd(&reader) || !CheckCaveTiles(&reader, *pMap))
     {
         LogErrorf("LoadData: %s %s; the map is unchanged", cPath, reader.cError);
         return false;
     }
+    ReplaceBadHeightScale(pMap.get(), cPath);
     ApplyMap(*pMap);
     return true;
 }
