@@ -361,6 +361,13 @@ TEST_F(MapFile, ADamagedFileLeavesTheMapAsItWas)
         {"a wrong record end", [=](std::vector<std::string>* l) { (*l)[iCount + 1] = "15 1 203"; }},
         {"a direction of 4", [=](std::vector<std::string>* l) { (*l)[iCount + 2] = "32 4 5071"; }},
         {"an overlong value", [](std::vector<std::string>* l) { (*l)[1] = std::string(5000, '3'); }},
+        {"garbage", [](std::vector<std::string>* l) {
+             std::mt19937 rnd(7);
+             l->assign(300, std::string());
+             for (std::string& line : *l)
+                 for (int i = 0; i < 200; i++)
+                     line += (char)(rnd() % 256);
+         }},
     };
     for (const Damage& damage : damages)
     {
