@@ -727,12 +727,12 @@ TEST_F(MapFile, AFullDiskIsLoggedAsSuchAndKeepsThePreviousFile)
 }
 
 // Heights painted round the seams, textures painted, turned and mirrored, texture corners
-// set, and caves tried on every tile of column 99 and row 99; one cave deleted.
+// set, and caves tried on every fourth tile of column 99 and row 99; one cave deleted.
 static void EditAMap(unsigned int uSeed, std::set<int>* pSeamDirections)
 {
     srand(uSeed);
     const int seam[4] = {98, 99, 0, 1};
-    for (int i = 0; i < 80; i++)
+    for (int i = 0; i < 40; i++)
     {
         const int a = rand() % MAP_SIZE, b = seam[rand() % 4];
         m_ptSelectedCorner = i % 2 ? TileCorner{a, b} : TileCorner{b, a};
@@ -755,7 +755,7 @@ static void EditAMap(unsigned int uSeed, std::set<int>* pSeamDirections)
             SetBaseTileUV(rec, iTile % MAP_SIZE, iTile / MAP_SIZE);
         }
     }
-    for (int a = 0; a < MAP_SIZE; a++)
+    for (int a = (int)uSeed; a < MAP_SIZE; a += 4)
         for (int iTile : {GetTileIndex(99, a), GetTileIndex(a, 99)})
         {
             const int iBefore = GetNumCaves();
@@ -775,7 +775,7 @@ static void EditAMap(unsigned int uSeed, std::set<int>* pSeamDirections)
 TEST_F(MapFile, EveryMapTheEditorMakesLoadsBackAsSaved)
 {
     std::set<int> seamDirections;
-    for (unsigned int uSeed = 1; uSeed <= 4; uSeed++)
+    for (unsigned int uSeed = 1; uSeed <= 3; uSeed++)
     {
         SCOPED_TRACE(uSeed);
         SetUp();
@@ -813,9 +813,10 @@ static void MakeHillyMap(int iShift)
             m_MapData.siHeight[x][z] = (short)(128 + 120 * sin((x + iShift) * 0.4) * cos(z * 0.3));
         }
     CalculateScreenPosition();
-    for (int z = 0; z < MAP_SIZE; z += 3)
-        for (int x = iShift % 3; x < MAP_SIZE; x += 4)
-            AddCaveAtTile(GetTileIndex(x, z));
+    // In front of the camera at (5, 40), on both sides of the seam between columns 99 and 0.
+    for (int z = 42; z < 80; z += 3)
+        for (int x = 88 + iShift % 3; x < 112; x += 3)
+            AddCaveAtTile(GetTileIndex(x % MAP_SIZE, z));
 }
 
 static int CountDifferences(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
@@ -830,7 +831,7 @@ TEST_F(MapFile, AMapLoadedOverAnotherShowsAsAtAFreshStart)
 {
     MoveCameraTo(5, 40);
     MakeHillyMap(0);
-    ASSERT_GT(GetNumCaves(), 100);
+    ASSERT_GT(GetNumCaves(), 20);
     SaveData(false, "HILLY");
 
     // A fresh start: the blank map seen from the camera, then the load.
