@@ -13,6 +13,7 @@
 #include "app/render.h"
 #include "app/renderstates.h"
 #include "app/text.h"
+#include "editor/cornerselect.h"
 #include "editor/editpanels.h"
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
@@ -183,6 +184,7 @@ void ReleaseDeviceObjects()
     ReleaseLandEditGUI();
     ReleaseSettingsGUI();
     ReleaseCaves();
+    ReleaseCornerSelector();
     ReleaseOverlayVBs();
 }
 

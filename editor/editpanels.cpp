@@ -8,6 +8,7 @@
 #include "app/msgproc.h"
 #include "app/screenvertex.h"
 #include "app/text.h"
+#include "editor/cornerselect.h"
 #include "editor/landedit.h"
 #include "editor/textureedit.h"
 #include "terrain/landtextures.h"
@@ -256,7 +257,12 @@ void RenderLandEditGUI()
             DrawQuad(m_pTextureStripVB[i], 0);
         }
         if (!m_bCaveEdit)
+        {
             RenderTexturePreviews();
+            int x, z;
+            SplitTileIndex(m_iSelectedTile, &x, &z);
+            RenderCornerSelector(m_MapData.siAlphaTexture[x][z]);
+        }
         DrawFrame(m_pStripSelectVB);
     }
     DrawFrame(m_pToolSelectVB);

@@ -8,7 +8,7 @@
 #include "app/camera.h"
 #include "app/log.h"
 #include "app/msgproc.h"
-#include "editor/cornerselector.h"
+#include "editor/cornerselect.h"
 #include "editor/editpanels.h"
 #include "editor/heightedit.h"
 #include "editor/textureedit.h"
