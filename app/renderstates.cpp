@@ -198,6 +198,8 @@ static bool TakeRowClick(int y)
     return true;
 }
 
+namespace
+{
 // The kind of value a render-state row steps, which picks its stepping rule and its name table.
 enum RowKind
 {
@@ -217,6 +219,7 @@ struct RenderStateRow
     DWORD* pdwValue;
     const char* strName;
 };
+}   // namespace
 
 static const RenderStateRow s_RenderStateRows[] = {
     {200, "D3DRS_SRCBLEND", ROW_BLEND, 1, &m_dwSrcBlend, m_strSrcBlend},

@@ -33,11 +33,14 @@
 static LARGE_INTEGER s_liFrequency;
 static IDirect3DQuery9* s_pQuery = NULL;   // waits until the device has finished a frame
 
+namespace
+{
 struct Timing
 {
     double dMin;
     double dMedian;
 };
+}   // namespace
 
 static double NowMs()
 {

@@ -41,6 +41,8 @@ static const int s_iFileOrder[8] = {4, 5, 0, 1, 2, 3, 6, 7};
 // Powers of ten that doubles and floats hold exactly.
 static const double s_dPow10[11] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 
+namespace
+{
 // A map as read from a file, applied only once the whole file has been read.
 struct LoadedMap
 {
@@ -62,6 +64,7 @@ struct MapReader
     int iLine;            // line of the value last read, for the log
     char cError[200];     // the first fault found; empty while the file reads well
 };
+}   // namespace
 
 // The system's text for a failed file operation, for the log.
 static void DescribeError(DWORD dwError, char* cText, size_t size)

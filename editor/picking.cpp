@@ -85,23 +85,16 @@ bool IntersectTriangle(const D3DXVECTOR3* pOrig, const D3DXVECTOR3* pDir, const 
     return true;
 }
 
-static float CornerHeight(int x, int z)
-{
-    return (float)m_MapData.siHeight[x][z] / (float)m_MapData.siHeightScale;
-}
-
 // The tile's two triangles as the land build draws them: split from BL to TR, or from TL to
 // BR when the tile's split is flipped, so that a pick meets the surface on the screen. The
 // far corners lie one unit on from the tile's own shifted place, with the wrapped heights.
 static void GetTileTriangles(int x, int z, D3DXVECTOR3 tri[2][3])
 {
-    int nx = NextTileX(x), nz = NextTileZ(z);
-    float fx = (float)(x + m_iWrapOffsetX[x]);
-    float fz = (float)(z + m_iWrapOffsetZ[z]);
-    D3DXVECTOR3 a(fx, CornerHeight(x, nz), fz + 1.0f);          // TL
-    D3DXVECTOR3 b(fx + 1.0f, CornerHeight(nx, nz), fz + 1.0f);  // TR
-    D3DXVECTOR3 c(fx, CornerHeight(x, z), fz);                  // BL
-    D3DXVECTOR3 d(fx + 1.0f, CornerHeight(nx, z), fz);          // BR
+    DrawnTile tile = GetDrawnTile(x, z);
+    const D3DXVECTOR3& a = tile.vTL;
+    const D3DXVECTOR3& b = tile.vTR;
+    const D3DXVECTOR3& c = tile.vBL;
+    const D3DXVECTOR3& d = tile.vBR;
     if (!m_MapData.bTriangleFlip[x][z])
     {
         tri[0][0] = a, tri[0][1] = c, tri[0][2] = b;

@@ -67,6 +67,8 @@ void FloodTexture(int iTexture)
     RecountAndRebuild();
 }
 
+namespace
+{
 // The layer a rotate or mirror works on: alpha while the right button is held, or for a
 // right click released before the frame that acts on it.
 struct LayerRef
@@ -75,6 +77,7 @@ struct LayerRef
     bool* pbFlipX;
     bool* pbFlipZ;
 };
+}   // namespace
 
 static LayerRef HeldLayer(int x, int z)
 {

@@ -12,11 +12,14 @@
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
+namespace
+{
 // A corner of the cave's tile in grid coordinates; 100 at the map's far edges.
 struct CaveCorner
 {
     int x, z;
 };
+}   // namespace
 
 // Texture corners of the two triangles of every new quad, in 1/128 units.
 static const short m_siNewTexCoords[2][3][2] = {{{0, 128}, {128, 128}, {0, 0}},

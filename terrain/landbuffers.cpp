@@ -11,22 +11,24 @@
 #include "terrain/mapdata.h"
 #include "terrain/view.h"
 
-LPDIRECT3DVERTEXBUFFER9 m_pLandRowVB[20][150];   // batch buffers; rebuilt by every build
+LPDIRECT3DVERTEXBUFFER9 m_pLandRowVB[BATCH_TABLE_TYPES][ALPHA_TABLE_SIZE];   // batch buffers; rebuilt by every build
 LPDIRECT3DVERTEXBUFFER9 m_pGridVB = NULL;        // grid lines; contents written only with bGrid
 LPDIRECT3DVERTEXBUFFER9 m_pNormalVB = NULL;      // one normal line per visible land tile
 
 static const DWORD LINE_RED = 0x00FF0000;        // debug lines carry alpha 0
 static const float GRID_LIFT = 0.01f;            // grid lines sit just above the land
 
-// One corner of a tile as the build writes it.
-struct TileCorner
+static const int BATCH_TYPES = m_iNumTextureTypes;   // base types 0 to 15 ...
+static const int BATCH_SLOTS = NUM_ALPHA_SLOTS;      // ... by alpha slots 0 to 112
+
+namespace
+{
+// One corner of a tile as the build writes it: its drawn place and its grid corner's normal.
+struct BuildCorner
 {
     float x, y, z;
     D3DXVECTOR3 vNormal;
 };
-
-static const int BATCH_TYPES = 16;              // base types 0 to 15 ...
-static const int BATCH_SLOTS = 113;              // ... by alpha slots 0 to 112
 
 // One build's write state per batch. A batch is locked at its first tile and unlocked at the
 // end of the build: one lock per build rather than per tile writes the same vertices.
@@ -36,17 +38,9 @@ struct BatchWrite
     LandVertex* pVertices;   // the locked buffer; null until the batch's first tile
     bool bLockFailed;        // every tile of the batch then logs the failure
 };
+}   // namespace
 
 static BatchWrite sBatch[BATCH_TYPES][BATCH_SLOTS];
-
-static float CornerHeight(int x, int z)
-{
-    // A map with a height scale of 0 would put every corner at infinity: draw it flat.
-    float fScale = (float)m_MapData.siHeightScale;
-    if (fScale == 0.0f)
-        return 0.0f;
-    return (float)m_MapData.siHeight[x][z] / fScale;
-}
 
 static void TraceLand(const char* text)
 {
@@ -63,11 +57,11 @@ static void TraceLandInt(int iValue)
 
 void CalculateVertexNormal(int x, int z)
 {
-    float h = CornerHeight(x, z);
-    float dN = h - CornerHeight(x, NextTileZ(z));
-    float dE = h - CornerHeight(NextTileX(x), z);
-    float dS = h - CornerHeight(x, PrevTileZ(z));
-    float dW = h - CornerHeight(PrevTileX(x), z);
+    float h = CornerWorldHeight(x, z);
+    float dN = h - CornerWorldHeight(x, NextTileZ(z));
+    float dE = h - CornerWorldHeight(NextTileX(x), z);
+    float dS = h - CornerWorldHeight(x, PrevTileZ(z));
+    float dW = h - CornerWorldHeight(PrevTileX(x), z);
 
     float a = dE - dW;
     float la = (float)sqrt(a * a + 1.0);
@@ -109,17 +103,17 @@ static void OrientedTileRecords(int x, int z, TileTexCoords* pB, TileTexCoords* 
                  m_MapData.siAlphaRotation[x][z]);
 }
 
-static TileCorner MakeCorner(int gx, int gz, float fX, float fZ)
+static BuildCorner MakeCorner(const D3DXVECTOR3& vPos, int gx, int gz)
 {
-    TileCorner c;
-    c.x = fX;
-    c.y = CornerHeight(gx, gz);
-    c.z = fZ;
+    BuildCorner c;
+    c.x = vPos.x;
+    c.y = vPos.y;
+    c.z = vPos.z;
     c.vNormal = m_MapData.vNormal[gx][gz];
     return c;
 }
 
-static LandVertex MakeVertex(const TileCorner& c, const TileTexCoords& B, const TileTexCoords& A,
+static LandVertex MakeVertex(const BuildCorner& c, const TileTexCoords& B, const TileTexCoords& A,
                              int iPair)
 {
     LandVertex v;
@@ -228,11 +222,11 @@ static void UnlockBatches()
             }
 }
 
-static void TraceCorners(const TileCorner& bl, const TileCorner& tl, const TileCorner& tr,
-                         const TileCorner& br, int t, int s)
+static void TraceCorners(const BuildCorner& bl, const BuildCorner& tl, const BuildCorner& tr,
+                         const BuildCorner& br, int t, int s)
 {
-    const TileCorner* corners[4] = {&bl, &tl, &tr, &br};
-    for (const TileCorner* c : corners)
+    const BuildCorner* corners[4] = {&bl, &tl, &tr, &br};
+    for (const BuildCorner* c : corners)
     {
         TraceLandInt((int)c->x);
         TraceLandInt((int)c->y);
@@ -299,12 +293,11 @@ static bool BuildTile(int x, int z, int n, LineVertex* pNormals, LineVertex* pGr
     LandVertex* pSlot = NextTileSlot(t, s, pbOverCount);
 
     int xn = NextTileX(x), zn = NextTileZ(z);
-    float fX = (float)(x + m_iWrapOffsetX[x]);
-    float fZ = (float)(z + m_iWrapOffsetZ[z]);
-    TileCorner tl = MakeCorner(x, zn, fX, fZ + 1.0f);
-    TileCorner tr = MakeCorner(xn, zn, fX + 1.0f, fZ + 1.0f);
-    TileCorner bl = MakeCorner(x, z, fX, fZ);
-    TileCorner br = MakeCorner(xn, z, fX + 1.0f, fZ);
+    DrawnTile tile = GetDrawnTile(x, z);
+    BuildCorner tl = MakeCorner(tile.vTL, x, zn);
+    BuildCorner tr = MakeCorner(tile.vTR, xn, zn);
+    BuildCorner bl = MakeCorner(tile.vBL, x, z);
+    BuildCorner br = MakeCorner(tile.vBR, xn, z);
 
     // Counts older than the map would run the line buffers past their end.
     bool bLinesFit = n < m_iNumDisplayableTiles;
@@ -383,8 +376,8 @@ void LoadLandBuffer()
 
 void ReleaseLandBuffers()
 {
-    for (int t = 0; t < 20; t++)
-        for (int s = 0; s < 150; s++)
+    for (int t = 0; t < BATCH_TABLE_TYPES; t++)
+        for (int s = 0; s < ALPHA_TABLE_SIZE; s++)
             ReleaseAndClear(m_pLandRowVB[t][s]);
     ReleaseAndClear(m_pGridVB);
     ReleaseAndClear(m_pNormalVB);

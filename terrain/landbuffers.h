@@ -4,6 +4,8 @@
 
 #include <d3d9.h>
 
+#include "terrain/landtextures.h"
+
 // A land or cave vertex: position, normal, base (u, v), alpha (u, v).
 struct LandVertex
 {
@@ -26,7 +28,7 @@ const DWORD D3DFVF_LINEVERTEX = D3DFVF_XYZ | D3DFVF_DIFFUSE;   // 0x42
 
 // Batch buffers [base type][alpha slot], [16][113] of them used; null for an empty batch.
 // Each holds m_iLandRowCount x 6 LandVertex: two triangles per tile in build order.
-extern LPDIRECT3DVERTEXBUFFER9 m_pLandRowVB[20][150];
+extern LPDIRECT3DVERTEXBUFFER9 m_pLandRowVB[BATCH_TABLE_TYPES][ALPHA_TABLE_SIZE];
 extern LPDIRECT3DVERTEXBUFFER9 m_pGridVB;     // 4 LineVertex per displayable land tile
 extern LPDIRECT3DVERTEXBUFFER9 m_pNormalVB;   // 2 LineVertex per displayable land tile
 

@@ -75,8 +75,7 @@ static void DrawBatch(int t, int s, int iCount)
 
 static void RenderBasePass(int t, int s, int iCount)
 {
-    int iTexture = m_bBaseTextures ? t * (m_iNumAlphaVariants + 1)
-                                   : m_iNumTextureTypes * (m_iNumAlphaVariants + 1);
+    int iTexture = m_bBaseTextures ? BaseTextureOf(t) : PLAIN_TEXTURE;
     m_pDevice->SetTexture(0, m_pLandTexture[iTexture]);
     DrawBatch(t, s, iCount);
 }
@@ -85,7 +84,7 @@ static void RenderAlphaPass(int t, int s, int iCount)
 {
     int a = m_iOriginalAlpha[s];
     // Without an alpha texture the alpha test stays on until an alpha pass draws or the reset.
-    if (a == m_iNumTextureTypes * (m_iNumAlphaVariants + 1) || !m_bAlphaTextures)
+    if (a == PLAIN_TEXTURE || !m_bAlphaTextures)
         return;
     m_pDevice->SetTexture(0, m_pLandTexture[a]);
     DrawBatch(t, s, iCount);

@@ -7,20 +7,18 @@
 #include "app/d3dservices.h"
 #include "app/log.h"
 #include "terrain/mapdata.h"
-#include "terrain/view.h"
 
 // Loaded at start-up by LoadLandTextures, released by CloseMapData.
-LPDIRECT3DTEXTURE9 m_pLandTexture[130];
+LPDIRECT3DTEXTURE9 m_pLandTexture[LAND_TEXTURE_TABLE_SIZE];
 // Built once by BuildAlphaSlotTables; the entries of base numbers keep 0.
-int m_iConvertedAlpha[150];
-int m_iOriginalAlpha[150];
+int m_iConvertedAlpha[ALPHA_TABLE_SIZE];
+int m_iOriginalAlpha[ALPHA_TABLE_SIZE];
 
 static const float BLANK_UV[8] = {0.07f, 0.07f, 0.93f, 0.07f, 0.07f, 0.93f, 0.93f, 0.93f};
 
 static bool IsBaseNumber(int n)
 {
-    return n % (m_iNumAlphaVariants + 1) == 0 &&
-           n != m_iNumTextureTypes * (m_iNumAlphaVariants + 1);
+    return n % TEXTURES_PER_TYPE == 0 && n != PLAIN_TEXTURE;
 }
 
 void BuildAlphaSlotTables()
@@ -45,10 +43,9 @@ bool GetTileBatch(int x, int z, int* piType, int* piSlot)
         return false;
     int iBase = m_MapData.siBaseTexture[x][z];
     int iAlpha = m_MapData.siAlphaTexture[x][z];
-    if (iBase < 0 || iBase >= m_iNumTextureTypes * (m_iNumAlphaVariants + 1) || iAlpha < 0 ||
-        iAlpha > PLAIN_TEXTURE)
+    if (iBase < 0 || iBase >= PLAIN_TEXTURE || iAlpha < 0 || iAlpha > PLAIN_TEXTURE)
         return false;
-    *piType = iBase / (m_iNumAlphaVariants + 1);
+    *piType = TextureTypeOf(iBase);
     *piSlot = m_iConvertedAlpha[iAlpha];
     return true;
 }
@@ -69,7 +66,7 @@ static void WriteBlankTile(int x, int z)
     md.bBaseFlipX[x][z] = false;
     md.bBaseFlipZ[x][z] = false;
     md.bTriangleFlip[x][z] = false;
-    md.siAlphaTexture[x][z] = (short)(m_iNumTextureTypes * (m_iNumAlphaVariants + 1));
+    md.siAlphaTexture[x][z] = (short)PLAIN_TEXTURE;
     md.siAlphaRotation[x][z] = 0;
     md.bAlphaFlipX[x][z] = false;
     md.bAlphaFlipZ[x][z] = false;
@@ -82,11 +79,6 @@ static void WriteBlankTile(int x, int z)
 
 void WriteBlankMap()
 {
-    for (int i = 0; i < MAP_SIZE; i++)
-    {
-        m_iWrapOffsetX[i] = 0;
-        m_iWrapOffsetZ[i] = 0;
-    }
     for (int z = 0; z < MAP_SIZE; z++)
         for (int x = 0; x < MAP_SIZE; x++)
             WriteBlankTile(x, z);

@@ -10,9 +10,6 @@ static_assert(std::is_trivially_copyable<MapData>::value, "MapData is copied as 
 static_assert(sizeof(MapData) == 310004, "MapData keeps its fields, types and order");
 static_assert(sizeof(TileTexCoords) == 32, "a record is eight floats");
 
-const int m_iNumTextureTypes = 16;
-const int m_iNumAlphaVariants = 7;
-
 // The map; all zero until LoadLandTextures writes the blank map, replaced by SetMapData.
 MapData m_MapData;
 // Texture coordinates of the base and the alpha layer of every tile; edited by the editor.

@@ -6,8 +6,8 @@
 
 const int MAP_SIZE = 100;                  // tiles along x and along z; both axes wrap
 
-extern const int m_iNumTextureTypes;       // 16 texture types ...
-extern const int m_iNumAlphaVariants;      // ... of one base and 7 alpha textures each
+const int m_iNumTextureTypes = 16;         // 16 texture types ...
+const int m_iNumAlphaVariants = 7;         // ... of one base and 7 alpha textures each
 
 // The map data block: every per-tile and per-corner grid of a map, indexed [x][z].
 // Copied only whole, so it stays one plain fixed-size record.
@@ -39,6 +39,16 @@ struct TileTexCoords
 extern MapData m_MapData;
 extern TileTexCoords m_BaseTexCoords[MAP_SIZE][MAP_SIZE];
 extern TileTexCoords m_AlphaTexCoords[MAP_SIZE][MAP_SIZE];
+
+// The world height of grid corner (x, z), both 0 to 99, as the land is drawn. A height scale
+// of 0 (a block no map or start-up has written) would put every corner at infinity: flat.
+inline float CornerWorldHeight(int x, int z)
+{
+    float fScale = (float)m_MapData.siHeightScale;
+    if (fScale == 0.0f)
+        return 0.0f;
+    return (float)m_MapData.siHeight[x][z] / fScale;
+}
 
 // Display switches (keys A, B, G, N, H; the hilite quad has no key).
 extern bool m_bBaseTextures;   // off: every base pass draws the plain texture 128

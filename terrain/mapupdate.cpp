@@ -27,7 +27,7 @@ int InitMapData()
 {
     m_MapData.siHeightScale = 32;
     for (int t = 0; t < m_iNumTextureTypes; t++)
-        for (int s = 0; s < m_iNumTextureTypes * m_iNumAlphaVariants + 1; s++)
+        for (int s = 0; s < NUM_ALPHA_SLOTS; s++)
             m_iLandRowCount[t][s] = 0;
     BuildAlphaSlotTables();
     // Nothing is made yet at start-up; a second start must not leak the first one's buffers.
@@ -41,12 +41,12 @@ void CloseMapData()
     LogError("Closing down Map Data");
     ReleaseLandBuffers();
 
-    bool bMMTexMade[16];
-    for (int i = 0; i < 16; i++)
+    bool bMMTexMade[m_iNumTextureTypes];
+    for (int i = 0; i < m_iNumTextureTypes; i++)
         bMMTexMade[i] = m_pMMTex[i] != NULL;
     ReleaseMiniMap();
     LogError("Closing down Map Data m_pMiniMap");
-    for (int i = 0; i < 16; i++)
+    for (int i = 0; i < m_iNumTextureTypes; i++)
     {
         LogError("Closing down Map Data m_pMMTex");
         if (bMMTexMade[i])
@@ -68,6 +68,12 @@ void CloseMapData()
 
 void LoadLandTextures()
 {
+    // The blank map lies unshifted.
+    for (int i = 0; i < MAP_SIZE; i++)
+    {
+        m_iWrapOffsetX[i] = 0;
+        m_iWrapOffsetZ[i] = 0;
+    }
     WriteBlankMap();
     LoadLandTextureFiles();
     CalculateScreenPosition();

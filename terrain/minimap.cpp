@@ -10,14 +10,15 @@
 #include "terrain/view.h"
 
 LPDIRECT3DVERTEXBUFFER9 m_pMiniMap = NULL;    // made by the first height-mode build
-LPDIRECT3DVERTEXBUFFER9 m_pMMTex[16];         // made when a texture-mode build meets the type
-int m_iMMTexCount[16];                        // 0 for a type without tiles
+LPDIRECT3DVERTEXBUFFER9 m_pMMTex[m_iNumTextureTypes];         // made when a texture-mode build meets the type
+int m_iMMTexCount[m_iNumTextureTypes];                        // 0 for a type without tiles
 LPDIRECT3DVERTEXBUFFER9 m_pTileVB = NULL;     // rebuilt whenever the editor hovers a tile
 
 static const int MINI_MAP_POINTS = MAP_SIZE * MAP_SIZE;   // vertex z * 100 + x per corner
 static const int CROSS_POINTS = 9;
 static const DWORD CROSS_RED = 0xFFFF0000;
 static const DWORD LINE_RED = 0x00FF0000;
+static const float HILITE_LIFT = 0.01f;   // the hilite quad sits just above the land
 
 static ColorScreenVertex ScreenPoint(float x, float y, DWORD dwColour)
 {
@@ -51,9 +52,9 @@ static void BuildHeightPoints()
 // those of one lock per tile.
 static void BuildTexturePoints()
 {
-    TexScreenVertex* pPoints[16] = {};
-    bool bTried[16] = {};
-    for (int t = 0; t < 16; t++)
+    TexScreenVertex* pPoints[m_iNumTextureTypes] = {};
+    bool bTried[m_iNumTextureTypes] = {};
+    for (int t = 0; t < m_iNumTextureTypes; t++)
     {
         ReleaseAndClear(m_pMMTex[t]);
         m_iMMTexCount[t] = 0;
@@ -62,8 +63,8 @@ static void BuildTexturePoints()
     {
         for (int x = 0; x < MAP_SIZE; x++)
         {
-            int t = m_MapData.siBaseTexture[x][z] / 8;
-            if (t < 0 || t >= 16)
+            int t = TextureTypeOf(m_MapData.siBaseTexture[x][z]);
+            if (t < 0 || t >= m_iNumTextureTypes)
                 continue;
             if (!bTried[t])
             {
@@ -82,7 +83,7 @@ static void BuildTexturePoints()
             pPoints[t][m_iMMTexCount[t]++] = v;
         }
     }
-    for (int t = 0; t < 16; t++)
+    for (int t = 0; t < m_iNumTextureTypes; t++)
         if (pPoints[t] != NULL)
             m_pMMTex[t]->Unlock();
 }
@@ -132,15 +133,10 @@ void SetHiliteTile(int x, int z)
     LineVertex* pV = (LineVertex*)LockWholeBuffer(m_pTileVB);
     if (pV == NULL)
         return;
-    int xn = NextTileX(x), zn = NextTileZ(z);
-    float fX = (float)(x + m_iWrapOffsetX[x]);
-    float fZ = (float)(z + m_iWrapOffsetZ[z]);
-    LineVertex quad[4] = {{fX, GetTileHeight(x, zn) + 0.01f, fZ + 1.0f, LINE_RED},
-                          {fX + 1.0f, GetTileHeight(xn, zn) + 0.01f, fZ + 1.0f, LINE_RED},
-                          {fX, GetTileHeight(x, z) + 0.01f, fZ, LINE_RED},
-                          {fX + 1.0f, GetTileHeight(xn, z) + 0.01f, fZ, LINE_RED}};
+    DrawnTile tile = GetDrawnTile(x, z);
+    const D3DXVECTOR3* pCorner[4] = {&tile.vTL, &tile.vTR, &tile.vBL, &tile.vBR};
     for (int i = 0; i < 4; i++)
-        pV[i] = quad[i];
+        pV[i] = {pCorner[i]->x, pCorner[i]->y + HILITE_LIFT, pCorner[i]->z, LINE_RED};
     m_pTileVB->Unlock();
 }
 
@@ -166,11 +162,11 @@ static void DrawMiniMapPoints()
 {
     if (m_bMMTex)
     {
-        for (int t = 0; t < 16; t++)
+        for (int t = 0; t < m_iNumTextureTypes; t++)
         {
             if (m_iMMTexCount[t] <= 0 || m_pMMTex[t] == NULL)
                 continue;
-            m_pDevice->SetTexture(0, m_pLandTexture[t * 8]);
+            m_pDevice->SetTexture(0, m_pLandTexture[BaseTextureOf(t)]);
             m_pDevice->SetFVF(D3DFVF_TEXSCREENVERTEX);
             m_pDevice->SetStreamSource(0, m_pMMTex[t], 0, sizeof(TexScreenVertex));
             m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, m_iMMTexCount[t]);
@@ -203,7 +199,7 @@ void RenderLandOverlays()
 void ReleaseMiniMap()
 {
     ReleaseAndClear(m_pMiniMap);
-    for (int t = 0; t < 16; t++)
+    for (int t = 0; t < m_iNumTextureTypes; t++)
     {
         ReleaseAndClear(m_pMMTex[t]);
         m_iMMTexCount[t] = 0;

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <d3d9.h>
+
 #include "app/screenvertex.h"
+#include "terrain/mapdata.h"
 
 extern LPDIRECT3DVERTEXBUFFER9 m_pMiniMap;     // 10,000 height points, then the camera cross
-extern LPDIRECT3DVERTEXBUFFER9 m_pMMTex[16];   // texture-mode points per base type
-extern int m_iMMTexCount[16];                  // points in each m_pMMTex of the last build
+extern LPDIRECT3DVERTEXBUFFER9 m_pMMTex[m_iNumTextureTypes];   // texture-mode points per type
+extern int m_iMMTexCount[m_iNumTextureTypes];                  // points in each m_pMMTex of the last build
 extern LPDIRECT3DVERTEXBUFFER9 m_pTileVB;      // the hilite quad
 
 // Rebuilds the mini map in the mode m_bMMTex names, and the camera cross.

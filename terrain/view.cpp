@@ -25,8 +25,10 @@ short m_siRangeEnd[MAP_SIZE];
 int m_iNumDisplayableTiles;
 short m_siVisibleCaves[MAX_VISIBLE_CAVES];
 short m_siNumVisibleCaves;
-int m_iLandRowCount[20][150];
+int m_iLandRowCount[BATCH_TABLE_TYPES][ALPHA_TABLE_SIZE];
 
+namespace
+{
 // The transforms and desktop size one projection reads.
 struct ScreenSetup
 {
@@ -35,6 +37,7 @@ struct ScreenSetup
     float fWidth;
     float fHeight;
 };
+}   // namespace
 
 static RECT DesktopRect()
 {
@@ -141,30 +144,38 @@ void SetMapWrappingOffsets()
     SetMapWrappingOffsetsFor(GetCameraX(), GetCameraZ(), GetCameraYaw());
 }
 
+DrawnTile GetDrawnTile(int x, int z)
+{
+    int xn = NextTileX(x), zn = NextTileZ(z);
+    float fX = (float)(x + m_iWrapOffsetX[x]);
+    float fZ = (float)(z + m_iWrapOffsetZ[z]);
+    DrawnTile tile;
+    tile.vBL = D3DXVECTOR3(fX, CornerWorldHeight(x, z), fZ);
+    tile.vBR = D3DXVECTOR3(fX + 1.0f, CornerWorldHeight(xn, z), fZ);
+    tile.vTR = D3DXVECTOR3(fX + 1.0f, CornerWorldHeight(xn, zn), fZ + 1.0f);
+    tile.vTL = D3DXVECTOR3(fX, CornerWorldHeight(x, zn), fZ + 1.0f);
+    return tile;
+}
+
+static void ProjectPoint(const ScreenSetup& s, const D3DXVECTOR3& v, D3DXVECTOR3* pOut)
+{
+    Project(s, v.x, v.y, v.z, pOut);
+}
+
 // All 40,000 corners with one read of the transforms: they cannot change during the loop.
 void ProjectAllCorners()
 {
-    static float fHeight[MAP_SIZE][MAP_SIZE];
-    for (int x = 0; x < MAP_SIZE; x++)
-        for (int z = 0; z < MAP_SIZE; z++)
-            fHeight[x][z] = (float)m_MapData.siHeight[x][z] / (float)m_MapData.siHeightScale;
-
     ScreenSetup setup;
     ReadScreenSetup(&setup);
     for (int z = 0; z < MAP_SIZE; z++)
-    {
-        int z1 = NextTileZ(z);
-        float sz = (float)(z + m_iWrapOffsetZ[z]);
         for (int x = 0; x < MAP_SIZE; x++)
         {
-            int x1 = NextTileX(x);
-            float sx = (float)(x + m_iWrapOffsetX[x]);
-            Project(setup, sx, fHeight[x][z], sz, &m_vScreenCornerBL[x][z]);
-            Project(setup, sx + 1, fHeight[x1][z], sz, &m_vScreenCornerBR[x][z]);
-            Project(setup, sx + 1, fHeight[x1][z1], sz + 1, &m_vScreenCornerTR[x][z]);
-            Project(setup, sx, fHeight[x][z1], sz + 1, &m_vScreenCornerTL[x][z]);
+            DrawnTile tile = GetDrawnTile(x, z);
+            ProjectPoint(setup, tile.vBL, &m_vScreenCornerBL[x][z]);
+            ProjectPoint(setup, tile.vBR, &m_vScreenCornerBR[x][z]);
+            ProjectPoint(setup, tile.vTR, &m_vScreenCornerTR[x][z]);
+            ProjectPoint(setup, tile.vTL, &m_vScreenCornerTL[x][z]);
         }
-    }
 }
 
 int DisplayMargin(float fCameraHeight)
@@ -278,8 +289,8 @@ D3DXVECTOR3 GetTileScreenPos(int x, int z)
 
 int GetLandRowTileCount(int iType, int iSlot)
 {
-    if (!IsIndexInRange(iType, 20, "GetLandRowTileCount") ||
-        !IsIndexInRange(iSlot, 150, "GetLandRowTileCount"))
+    if (!IsIndexInRange(iType, BATCH_TABLE_TYPES, "GetLandRowTileCount") ||
+        !IsIndexInRange(iSlot, ALPHA_TABLE_SIZE, "GetLandRowTileCount"))
         return 0;
     return m_iLandRowCount[iType][iSlot];
 }

@@ -4,6 +4,7 @@
 
 #include <d3dx9.h>
 
+#include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
 
 const int MAX_VISIBLE_CAVES = 256;
@@ -26,7 +27,19 @@ extern short m_siNumVisibleCaves;
 
 // Displayable land tiles per batch [base type][alpha slot]; [16][113] of it are used.
 // Counted by CountTilesForTexture in the map update.
-extern int m_iLandRowCount[20][150];
+extern int m_iLandRowCount[BATCH_TABLE_TYPES][ALPHA_TABLE_SIZE];
+
+// Tile (x, z) as the land is drawn: placed at its column's and row's wrap offsets, the far
+// corners one unit on, each at the height of the grid corner it stands on (the next column
+// and row wrap to 0). The land build, the picking, the hilite quad and the projection use it.
+struct DrawnTile
+{
+    D3DXVECTOR3 vBL;   // grid corner (x, z)
+    D3DXVECTOR3 vBR;   // (x + 1, z)
+    D3DXVECTOR3 vTR;   // (x + 1, z + 1)
+    D3DXVECTOR3 vTL;   // (x, z + 1)
+};
+DrawnTile GetDrawnTile(int x, int z);
 
 // The steps of the map update (CalculateScreenPosition) that place and project the patch.
 void SetMapWrappingOffsets();

@@ -10,6 +10,7 @@
 #include "app/camera.h"
 #include "app/d3dservices.h"
 #include "app/log.h"
+#include "support/flatmap.h"
 #include "support/readback.h"
 #include "terrain/landtextures.h"
 #include "terrain/mapdata.h"
@@ -182,6 +183,41 @@ TEST(DisplayableTiles, RangesFollowTheFirstRunAndTheWrap)
     EXPECT_EQ(m_siRangeEnd[3], 99);
     EXPECT_EQ(GetDisplayRangeStart(0), -10000);
     EXPECT_EQ(GetDisplayRangeEnd(0), -10000);
+}
+
+// A tile as drawn: placed by its column's and row's offsets, its far corners on the next
+// column and row, which wrap to 0 at the map's far edge; a zero scale draws it flat.
+class DrawnTiles : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        FlattenMap();
+        m_MapData.siHeightScale = 32;
+    }
+};
+
+TEST_F(DrawnTiles, FarCornersWrapAndAZeroScaleDrawsFlat)
+{
+    FlattenMap();
+    m_MapData.siHeightScale = 32;
+    m_MapData.siHeight[99][99] = 16;   // BL
+    m_MapData.siHeight[0][99] = 96;    // BR: the next column is 0
+    m_MapData.siHeight[0][0] = 64;     // TR
+    m_MapData.siHeight[99][0] = 32;    // TL
+    m_iWrapOffsetX[99] = -100;
+    m_iWrapOffsetZ[99] = 100;
+
+    DrawnTile tile = GetDrawnTile(99, 99);
+    EXPECT_EQ(tile.vBL, D3DXVECTOR3(-1.0f, 0.5f, 199.0f));
+    EXPECT_EQ(tile.vBR, D3DXVECTOR3(0.0f, 3.0f, 199.0f));
+    EXPECT_EQ(tile.vTR, D3DXVECTOR3(0.0f, 2.0f, 200.0f));
+    EXPECT_EQ(tile.vTL, D3DXVECTOR3(-1.0f, 1.0f, 200.0f));
+
+    m_MapData.siHeightScale = 0;
+    tile = GetDrawnTile(99, 99);
+    EXPECT_EQ(tile.vBR, D3DXVECTOR3(0.0f, 0.0f, 199.0f));
+    EXPECT_EQ(tile.vTR.y + tile.vTL.y + tile.vBL.y, 0.0f);
 }
 
 class View : public DeviceTest
