@@ -2,6 +2,7 @@
 // drag in the two panels and the selection it all works on.
 #include "terrain/caveedit.h"
 
+#include "app/d3dservices.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "editor/landedit.h"
@@ -166,12 +167,11 @@ void UpdateCaveTexCoords(bool bTextureB)
     LPDIRECT3DVERTEXBUFFER9 pVB = NULL;
     if (iFirst >= 0 && m_iCurrentCave < (int)m_CaveVBs.size())
         pVB = m_CaveVBs[m_iCurrentCave];
-    void* pData = NULL;
-    if (iFirst < 0 || pVB == NULL || FAILED(pVB->Lock(0, 0, &pData, 0)))
+    LandVertex* pV = iFirst >= 0 ? (LandVertex*)LockWholeBuffer(pVB) : NULL;
+    if (pV == NULL)
         LogError("failed to lock m_pCaveVB");
     else
     {
-        LandVertex* pV = (LandVertex*)pData;
         int t = m_iSelectedTriangle & ~1;
         for (int r = 0; r < 2; r++)
             for (int k = 0; k < 3; k++)
