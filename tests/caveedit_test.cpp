@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "app/camera.h"
-#include "app/cursor.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/screenvertex.h"
-#include "app/d3dservices.h"
-#include "app/startup.h"
-#include "app/text.h"
 #include "editor/landedit.h"
 #include "editor/picking.h"
 #include "terrain/cavebuffers.h"
@@ -136,6 +132,13 @@ protected:
         return GetCaveTexCorner(m_CaveData[iFirst], m_CaveData[iFirst + 1], iCorner, bTextureB);
     }
 };
+
+// A screen vertex at (x, y).
+template <typename V> static void ExpectAt(const V& vtx, float x, float y)
+{
+    EXPECT_EQ(vtx.x, x);
+    EXPECT_EQ(vtx.y, y);
+}
 
 static void ExpectUV(const short* uv, int u, int v)
 {
@@ -358,20 +361,16 @@ TEST_F(CaveEdit, HoveringAPanelMarksTheNearestCornerWithoutWriting)
     std::vector<ColorScreenVertex> v = ReadBuffer<ColorScreenVertex>(m_pCaveCornerVB);
     ASSERT_EQ(v.size(), 14u);
     // Corner 3 at texture (0, 0): a plus from (195, 10) to (205, 10) and (200, 5) to (200, 15).
-    EXPECT_EQ(v[10].x, 195.0f);
-    EXPECT_EQ(v[11].x, 205.0f);
-    EXPECT_EQ(v[10].y, 10.0f);
-    EXPECT_EQ(v[12].y, 5.0f);
-    EXPECT_EQ(v[13].y, 15.0f);
-    EXPECT_EQ(v[13].x, 200.0f);
+    ExpectAt(v[10], 195, 10);
+    ExpectAt(v[11], 205, 10);
+    ExpectAt(v[12], 200, 5);
+    ExpectAt(v[13], 200, 15);
     EXPECT_EQ(v[10].dwColour, 0x00FF0000u);
     // The outlines: panel A's corners 1, 2, 3, 4, 1, panel B's the same 138 pixels right.
-    EXPECT_EQ(v[0].x, 200.0f);
-    EXPECT_EQ(v[0].y, 138.0f);
-    EXPECT_EQ(v[1].x, 328.0f);
-    EXPECT_EQ(v[4].y, 138.0f);
-    EXPECT_EQ(v[7].x, 338.0f);
-    EXPECT_EQ(v[7].y, 10.0f);
+    ExpectAt(v[0], 200, 138);
+    ExpectAt(v[1], 328, 138);
+    ExpectAt(v[4], 200, 138);
+    ExpectAt(v[7], 338, 10);
     EXPECT_EQ(v[0].dwColour, 0x0000FF00u);
 
     // The marker outlives a rebuild of the outlines.
