@@ -141,32 +141,53 @@ static ULONGLONG LoopThreadCpuMs()
     return (k.QuadPart + u.QuadPart) / 10000;
 }
 
+// The loop's thread is stuck, most likely inside the platform on a display that is gone:
+// nothing can be released in order, so save and end here.
+static void EndFromWatch(DWORD dwSeconds)
+{
+    if (InterlockedExchange(&m_lDisplayGivenUp, 1) != 0)
+        return;
+    LogErrorf("The message loop has stood still for %lu seconds: saving the backup and closing "
+              "down", (unsigned long)dwSeconds);
+    SaveData(true, "");
+    LogError("Closing down");
+    TerminateProcess(GetCurrentProcess(), 0);
+}
+
+// The log's size: a pass that keeps logging (a traced map update) is making progress.
+static ULONGLONG LogFileSize()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA("ZANerrors.log", GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+// The loop stands still once no pass and no log line came for HANG_LIMIT_MS while its thread
+// waited (a deadlock), or for SPIN_LIMIT_MS however busy it was (a spin); a silent busy pass
+// shorter than that is left alone.
 static DWORD WINAPI WatchLoop(LPVOID)
 {
     LONG lSeen = m_lLoopPasses;
+    ULONGLONG ullLogSize = LogFileSize();
     DWORD dwSince = GetTickCount();
     ULONGLONG ullCpuSince = LoopThreadCpuMs();
     while (WaitForSingleObject(m_hStopWatch, 500) == WAIT_TIMEOUT)
     {
-        // A long pass that keeps working (a traced map update, a big load) is not a hang.
-        ULONGLONG ullCpu = LoopThreadCpuMs();
-        if (m_lLoopPasses != lSeen || ullCpu - ullCpuSince >= HANG_LIMIT_MS / 10)
+        if (m_lLoopPasses != lSeen || LogFileSize() != ullLogSize)
         {
             lSeen = m_lLoopPasses;
+            ullLogSize = LogFileSize();
             dwSince = GetTickCount();
-            ullCpuSince = ullCpu;
+            ullCpuSince = LoopThreadCpuMs();
+            continue;
         }
-        else if (GetTickCount() - dwSince >= HANG_LIMIT_MS &&
-                 InterlockedExchange(&m_lDisplayGivenUp, 1) == 0)
-        {
-            // The loop's thread is stuck, most likely inside the platform on a display that
-            // is gone: nothing can be released in order, so save and end here.
-            LogError("The message loop has stood still for 8 seconds: saving the backup and "
-                     "closing down");
-            SaveData(true, "");
-            LogError("Closing down");
-            TerminateProcess(GetCurrentProcess(), 0);
-        }
+        DWORD dwStill = GetTickCount() - dwSince;
+        bool bWaiting = LoopThreadCpuMs() - ullCpuSince < dwStill / 10;
+        if (dwStill >= HANG_LIMIT_MS && bWaiting)
+            EndFromWatch(HANG_LIMIT_MS / 1000);
+        else if (dwStill >= SPIN_LIMIT_MS)
+            EndFromWatch(SPIN_LIMIT_MS / 1000);
     }
     return 0;
 }

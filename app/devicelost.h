@@ -19,10 +19,11 @@ void GiveUpDisplay(const char* pszWhy, HRESULT hr);
 void WindowDestroyed();
 
 // The watch on the message loop: started before the loop, told of every pass, stopped after it.
-// Once no pass came for HANG_LIMIT_MS while the loop's thread used almost no CPU (stuck waiting,
-// not busy), the watch logs it, writes the backup, logs "Closing down" and ends the process,
-// since the loop's own thread cannot shut down any more.
+// Once neither a pass nor a log line came for HANG_LIMIT_MS while the loop's thread used almost
+// no CPU (stuck waiting), or for SPIN_LIMIT_MS however busy it was, the watch logs it, writes
+// the backup, logs "Closing down" and ends the process: the loop's thread cannot any more.
 const DWORD HANG_LIMIT_MS = 8000;
+const DWORD SPIN_LIMIT_MS = 20000;
 void StartLoopWatch();
 void NoteLoopPass();
 void StopLoopWatch();

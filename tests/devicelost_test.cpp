@@ -73,7 +73,7 @@ TEST_F(DeviceLost, PresentFailingForGoodSavesTheBackupAndQuitsOnce)
     EXPECT_EQ(ReadLog(), expected);
 }
 
-// A pass that keeps the thread busy for longer is left alone; one that waits is not.
+// A silent pass that keeps the thread busy for longer is left alone; one that waits is not.
 TEST_F(DeviceLost, ALoopStuckWaitingEndsTheProgramWithTheBackup)
 {
     EXPECT_EXIT(
