@@ -23,7 +23,7 @@ void WindowDestroyed();
 // no CPU (stuck waiting), or for SPIN_LIMIT_MS however busy it was, the watch logs it, writes
 // the backup, logs "Closing down" and ends the process: the loop's thread cannot any more.
 const DWORD HANG_LIMIT_MS = 8000;
-const DWORD SPIN_LIMIT_MS = 20000;
+const DWORD SPIN_LIMIT_MS = 15000;
 void StartLoopWatch();
 void NoteLoopPass();
 void StopLoopWatch();

@@ -27,9 +27,9 @@ for try in $(seq "$tries"); do
   sleep "$(( try % 3 )).$(( try * 37 % 10 ))"
   kill "$xvfb_pid"
   ended=0
-  for _ in $(seq 200); do kill -0 "$zan_pid" 2>/dev/null || { ended=1; break; }; sleep 0.1; done
+  for _ in $(seq 300); do kill -0 "$zan_pid" 2>/dev/null || { ended=1; break; }; sleep 0.1; done
   if [ "$ended" -eq 0 ]; then
-    echo "try $try: still running 20 s after the X server went"
+    echo "try $try: still running 30 s after the X server went"
     tail -n 3 ZANerrors.log
     failed=$((failed + 1))
     /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
