@@ -1,4 +1,5 @@
 // The camera over the wrap-around map: position, eased height, yaw and pitch.
+// needs: app/{d3dservices,frame,log,msgproc}
 #pragma once
 
 float GetCameraX();

@@ -1,4 +1,5 @@
 // The software cursor: a 32 x 32 textured quad with its top-left corner on the pointer.
+// needs: app/{d3dservices,log,screenvertex}
 #pragma once
 
 #include <windows.h>

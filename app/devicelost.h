@@ -1,6 +1,7 @@
 // A lost device or display: a device lost for a while is waited for and reset; a display lost
 // for good ends the program in order, with the backup written. A loop that stops turning (the
 // platform stuck on a vanished display) is caught by a watch thread that does the same.
+// needs: app/{d3dservices,log,text,textfont}, editor/mapfile
 #pragma once
 
 #include <windows.h>

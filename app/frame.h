@@ -1,4 +1,6 @@
 // The frame logic: clicks on the popup and overlays, camera steps, frame time and rate.
+// needs: app/{camera,log,msgproc,renderstates}, terrain/{mapupdate,view},
+//        editor/{landedit,mapfile,settings}
 #pragma once
 
 #include <windows.h>

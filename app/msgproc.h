@@ -1,4 +1,5 @@
 // The window procedure and the input state it keeps for every other component.
+// needs: app/{devicelost,log,render,splash}, terrain/{mapdata,mapupdate}, editor/{landedit,mapfile}
 #pragma once
 
 #include <windows.h>

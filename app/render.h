@@ -1,4 +1,7 @@
 // The frame renderer.
+// needs: app/{camera,cursor,d3dservices,devicelost,frame,log,msgproc,renderstates,text},
+//        terrain/{cavebuffers,caveedit,landpasses,mapdata,minimap,view},
+//        editor/{editpanels,landedit,settings}
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,5 @@
 // The render-state and filter debug overlays: the values they step and the names they show.
+// needs: app/{msgproc,text}
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,5 @@
 // Pre-transformed vertices of everything drawn in screen pixels: panels, cursor, mini map.
+// needs: nothing of ours
 #pragma once
 
 #include <d3d9.h>

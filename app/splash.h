@@ -1,5 +1,6 @@
 // The memorial screen: a picture with three lines beneath, held for three seconds while the
 // client waits. It draws and presents its own frames.
+// needs: app/{d3dservices,log,screenvertex,text}
 #pragma once
 
 #include <windows.h>

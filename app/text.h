@@ -1,5 +1,6 @@
 // The text service: words and numbers on the screen in pixels from the top left, through
 // the one glyph-atlas font. Call between BeginScene and EndScene.
+// needs: app/{d3dservices,textfont}
 #pragma once
 
 class TextureFont;

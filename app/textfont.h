@@ -1,5 +1,6 @@
 // The glyph-atlas font: the printable characters rasterised once through GDI into one
 // texture, then drawn as screen-space quads with the font's own states.
+// needs: app/d3dservices
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,7 @@
 // The texture-corner selector: the selected tile's texture corners outlined and numbered over
 // the two previews and numbered on the map, and the corner under the pointer dragged.
+// needs: app/{d3dservices,msgproc,screenvertex,text}, terrain/{landtextures,mapdata,view},
+//        editor/landedit
 #pragma once
 
 #include <windows.h>

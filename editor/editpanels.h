@@ -1,5 +1,7 @@
 // The land editor's 2-D panels: tool palette and popup, mode label, texture strip, the
 // selected tile's previews, compass and texts, the corner icon and the tool pointer.
+// needs: app/{camera,d3dservices,msgproc,screenvertex,text}, terrain/{landtextures,mapdata,view},
+//        editor/{cornerselect,landedit,textureedit}
 #pragma once
 
 #include <windows.h>

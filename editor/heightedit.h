@@ -1,5 +1,6 @@
 // Height painting: the selected corner set, raised or lowered, its surroundings pulled
 // toward it, and the land rebuilt.
+// needs: terrain/{mapdata,mapupdate,view}, editor/landedit
 #pragma once
 
 const short MAX_HEIGHT = 256;   // corner heights stay within 0 to 256

@@ -1,5 +1,8 @@
 // The land editor: its state, the hover and button steps that turn the mouse into edits,
 // and the getters and toggles the keys, panels and cave editor use.
+// needs: app/{camera,log,msgproc},
+//        terrain/{caveedit,landbuffers,landtextures,mapdata,mapupdate,minimap,view},
+//        editor/{cornerselect,editpanels,heightedit,picking,textureedit}
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,6 @@
 // The map file: the whole map as text in "savegame\", under a typed name or as the backup.
+// needs: app/{log,msgproc},
+//        terrain/{cavebuffers,caveedit,cavemodels,caves,mapdata,mapupdate,minimap,view}
 #pragma once
 
 const int MAX_MAP_NAME = 30;   // characters of a typed map name

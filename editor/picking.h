@@ -1,5 +1,6 @@
 // Picking: the tile, triangle and corner under a screen point, on the land as the current
 // wrap offsets place it.
+// needs: app/{d3dservices,log}, terrain/{mapdata,view}
 #pragma once
 
 #include <d3dx9.h>

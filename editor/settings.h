@@ -1,5 +1,6 @@
 // The typed map name and the two settings screens: SAVE (type a name, Enter saves) and LOAD
 // (the map files of "savegame\", fourteen rows at a time; a click loads one).
+// needs: app/{d3dservices,log,msgproc,screenvertex,text}, editor/mapfile
 #pragma once
 
 #include <d3d9.h>

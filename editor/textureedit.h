@@ -1,5 +1,6 @@
 // Tile texture tools: painting, rotating and mirroring a tile's layers, flipping its split,
 // flooding the map; each rebuilds the land it changed.
+// needs: app/msgproc, terrain/{landbuffers,landtextures,mapdata,mapupdate,view}
 #pragma once
 
 // Base numbers (multiples of 8) paint the base layer, others the alpha layer; 128 clears

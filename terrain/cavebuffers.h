@@ -1,6 +1,8 @@
 // Cave vertex buffers: one buffer per cave, filled from its records at its wrap offsets and
 // moved with them, and the drawing of the visible caves after the land.
-// needs: the cave records, the land vertex layout and passes, the land textures, the view
+// needs: app/{d3dservices,log},
+//        terrain/{caveoverlays,caves,landbuffers,landpasses,landtextures,mapdata,view},
+//        editor/landedit
 #pragma once
 
 #include <vector>

@@ -1,5 +1,5 @@
 // Cave construction: fits the model of a tile's slope onto the tile and appends the cave.
-// needs: the cave models, records and buffers, the map data, the view's wrap offsets
+// needs: app/log, terrain/{cavebuffers,cavemodels,caves,landtextures,mapdata,view}
 #pragma once
 
 // Levels the tile's two lowest corners, bends the model onto the corner heights, appends the

@@ -1,6 +1,8 @@
 // The cave editor: what the mouse does in CAVE EDIT: add, select, paint and delete caves, and
 // drag the selected quad's texture corners in the two texture panels.
-// needs: the cave records and buffers, the map update, picking, the land editor's texture
+// needs: app/{d3dservices,log,msgproc},
+//        terrain/{cavebuffers,caveoverlays,caves,landbuffers,landtextures,mapdata,mapupdate},
+//        editor/{landedit,picking}
 #pragma once
 
 #include "terrain/caves.h"

@@ -1,5 +1,5 @@
 // Cave models: the four model files, one per direction of a tile's slope, read at start-up.
-// needs: the log
+// needs: app/log, terrain/caveoverlays
 #pragma once
 
 #include <vector>

@@ -1,6 +1,7 @@
 // The cave editor's overlays: the two texture panels on a grey box, the corner outlines with
 // their marker and labels, and the red outline of the selected quad on the map.
-// needs: the cave records and editor's selection, the land textures, the view, the text
+// needs: app/{d3dservices,log,msgproc,screenvertex,text},
+//        terrain/{caveedit,caves,landbuffers,landtextures,mapdata,view}
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,5 @@
 // Cave records: the triangles and summaries of every cave and their accessors.
-// needs: the log
+// needs: app/log
 #pragma once
 
 #include <vector>

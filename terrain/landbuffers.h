@@ -1,5 +1,6 @@
 // The land's geometry: one vertex buffer per land batch (base type, alpha slot), the grid and
 // normal line buffers of the overlays, and the corner normals of the map.
+// needs: app/{d3dservices,log}, terrain/{landtextures,mapdata,view}
 #pragma once
 
 #include <d3d9.h>

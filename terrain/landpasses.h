@@ -1,5 +1,6 @@
 // The land's two passes over each batch: the lit base texture, then the alpha texture as a
 // cut-out over the same triangles; and the plain state the rest of the frame starts from.
+// needs: app/{d3dservices,log,renderstates}, terrain/{landbuffers,landtextures,mapdata}
 #pragma once
 
 extern bool m_bBasePass;   // the next RenderLandRow is a base pass; every call inverts it

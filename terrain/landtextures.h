@@ -1,6 +1,6 @@
 // The land textures and their numbering: texture numbers 0 to 128, the alpha slots the land
 // batches are sorted by, and the 129 textures loaded at start-up.
-// needs: the map data, the device
+// needs: app/{d3dservices,log}, terrain/mapdata
 #pragma once
 
 #include <d3d9.h>

@@ -1,5 +1,6 @@
 // The map: the map data block, the texture-coordinate grids, tile arithmetic and the
 // terrain display switches.
+// needs: app/log
 #pragma once
 
 #include <d3dx9.h>

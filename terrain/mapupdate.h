@@ -1,7 +1,8 @@
 // The map update: everything that rebuilds the drawn land after something changed (the
 // camera moved, a map was loaded, a cave was added or removed, a switch that needs a build),
 // from the recount of the visible tiles to the land's vertex buffers.
-// needs: the map data, view, land textures and buffers, mini map, caves
+// needs: app/{d3dservices,log},
+//        terrain/{cavebuffers,cavebuild,caves,landbuffers,landtextures,mapdata,minimap,view}
 #pragma once
 
 #include "terrain/mapdata.h"

@@ -1,6 +1,7 @@
 // The mini map in the top left corner (one pixel per tile corner, shaded by height or
 // coloured by base texture, with a red cross at the camera) and the land's debug overlays:
 // grid lines, normal lines and the hilite quad.
+// needs: app/{camera,d3dservices,log,screenvertex}, terrain/{landbuffers,landtextures,mapdata,view}
 #pragma once
 
 #include <d3d9.h>

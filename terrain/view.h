@@ -1,5 +1,6 @@
 // The view of the wrap-around map: where the 100 x 100 patch lies round the camera, the
 // screen projection of every tile corner, the displayable tiles and the land batch counts.
+// needs: app/{camera,d3dservices,log}, terrain/{landtextures,mapdata}
 #pragma once
 
 #include <d3dx9.h>

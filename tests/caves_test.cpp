@@ -52,6 +52,7 @@ protected:
     void TearDown() override
     {
         EmptyCaveLists();
+        m_siNumVisibleCaves = 0;
         InitCamera();
     }
 
@@ -357,7 +358,6 @@ TEST_F(Caves, ASummaryClaimingTooManyRecordsFillsOnlyTheBuffer)
     m_pDevice->BeginScene();
     RenderVisibleCaves();
     m_pDevice->EndScene();
-    m_siNumVisibleCaves = 0;
 }
 
 TEST_F(Caves, BuffersFollowTheWrapOffsetsOfTheirTileAtTheRecount)

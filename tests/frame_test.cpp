@@ -22,7 +22,7 @@ static int CountLines(const std::vector<std::string>& lines, const char* text)
     return (int)std::count(lines.begin(), lines.end(), std::string(text));
 }
 
-class Frame : public DeviceTest
+class FrameLogic : public DeviceTest
 {
 protected:
     static void SetUpTestSuite()
@@ -58,7 +58,7 @@ protected:
 };
 
 // Runs first: the clock starts with this program's first frame.
-TEST_F(Frame, FirstFrameHasNoFrameTimeAndNoRate)
+TEST_F(FrameLogic, FirstFrameHasNoFrameTimeAndNoRate)
 {
     m_fFrameTime = 0.5f;
     ZANRun();
@@ -66,7 +66,7 @@ TEST_F(Frame, FirstFrameHasNoFrameTimeAndNoRate)
     EXPECT_EQ(m_iFPS, 0);
 }
 
-TEST_F(Frame, FrameTimeIsMillisecondsOverAMillionAndTheRateCountsWholeSeconds)
+TEST_F(FrameLogic, FrameTimeIsMillisecondsOverAMillionAndTheRateCountsWholeSeconds)
 {
     DWORD dwBase = timeGetTime() + 10000;
     MeasureFrame(dwBase);   // closes whatever window was open
@@ -86,7 +86,7 @@ TEST_F(Frame, FrameTimeIsMillisecondsOverAMillionAndTheRateCountsWholeSeconds)
     EXPECT_FLOAT_EQ(m_fFrameTime, 32.0f / 1000000.0f) << "across the clock's wrap";
 }
 
-TEST_F(Frame, PopupCellsFollowTheTwentyPixelGrid)
+TEST_F(FrameLogic, PopupCellsFollowTheTwentyPixelGrid)
 {
     m_iPopupX = 100;
     m_iPopupY = 100;
@@ -99,7 +99,7 @@ TEST_F(Frame, PopupCellsFollowTheTwentyPixelGrid)
     EXPECT_EQ(ToolPopupCell(164, 110), -1);
 }
 
-TEST_F(Frame, AnyClickClosesThePopupAndIsConsumed)
+TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
 {
     m_bShowRenderStates = true;
     const int points[][2] = {{50, 210}, {163, 110}, {700, 700}};
@@ -123,7 +123,7 @@ TEST_F(Frame, AnyClickClosesThePopupAndIsConsumed)
     EXPECT_TRUE(m_bToolPopup) << "no click, popup stays";
 }
 
-TEST_F(Frame, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
+TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
 {
     m_bShowRenderStates = m_bShowFilters = true;
     DWORD dwSrc = m_dwSrcBlend, dwMin = m_dwMinFilter;
@@ -141,7 +141,7 @@ TEST_F(Frame, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
     EXPECT_NE(m_dwMinFilter, dwMin) << "alone, the filter overlay takes it";
 }
 
-TEST_F(Frame, CameraStepRunsOnAHeldKeyOrTheScreenEdges)
+TEST_F(FrameLogic, CameraStepRunsOnAHeldKeyOrTheScreenEdges)
 {
     struct Case { short x, y; bool bKey; bool bStep; };
     const Case cases[] = {{1023, 400, false, true}, {1022, 400, false, false},
@@ -159,7 +159,7 @@ TEST_F(Frame, CameraStepRunsOnAHeldKeyOrTheScreenEdges)
     }
 }
 
-TEST_F(Frame, AutoScrollPinsThePointerToTheTopEdge)
+TEST_F(FrameLogic, AutoScrollPinsThePointerToTheTopEdge)
 {
     m_bAutoScroll = true;
     RunFrameWith(0.001f);
@@ -171,7 +171,7 @@ TEST_F(Frame, AutoScrollPinsThePointerToTheTopEdge)
     EXPECT_GT(GetCameraZ(), 30.0f) << "moving forward";
 }
 
-TEST_F(Frame, ProjectionRefreshesOnlyPastTheAccumulatedThresholds)
+TEST_F(FrameLogic, ProjectionRefreshesOnlyPastTheAccumulatedThresholds)
 {
     m_bKeyDown = true;
     SMD.siY = 0;                    // the top edge: forward

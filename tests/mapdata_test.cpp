@@ -8,6 +8,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
 #include "terrain/view.h"
+#include "support/flatmap.h"
 #include "support/readback.h"
 
 static TileTexCoords Record(float a, float b, float c, float d, float e, float f, float g, float h)
@@ -133,7 +134,14 @@ TEST(MapDataSwitches, StartAsTheEditorExpectsAndToggle)
     EXPECT_FALSE(IsHiliteTileShown());
 }
 
-TEST(MapDataAccessors, OffMapIndicesAreLoggedAndReadAsNothing)
+// The accessors read and write the one map: each case leaves it flat, whatever it asserted.
+class MapDataAccessors : public ::testing::Test
+{
+protected:
+    void TearDown() override { FlattenMap(); }
+};
+
+TEST_F(MapDataAccessors, OffMapIndicesAreLoggedAndReadAsNothing)
 {
     InitErrorLog();
     m_iWrapOffsetZ[99] = 100;
@@ -146,24 +154,22 @@ TEST(MapDataAccessors, OffMapIndicesAreLoggedAndReadAsNothing)
     TileTexCoords rec = Record(1, 2, 3, 4, 5, 6, 7, 8);
     SetBaseTileUV(rec, -1, 5);
     EXPECT_EQ(GetTileWrapOffsetZ(9950), 100);
-    m_iWrapOffsetZ[99] = 0;
 
     std::vector<std::string> lines = ReadLog();
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[1], "GetTileWrapOffsetZ: tile (99, 4999) is off the map");
 }
 
-TEST(MapDataAccessors, HeightsAreDividedByTheScale)
+TEST_F(MapDataAccessors, HeightsAreDividedByTheScale)
 {
     InitMapData();
     m_MapData.siHeight[3][4] = 48;
     EXPECT_FLOAT_EQ(GetTileHeight(3, 4), 1.5f);
     EXPECT_FLOAT_EQ(GetTileHeightRaw(3, 4), 48.0f);
     EXPECT_EQ(GetHeightScale(), 32);
-    m_MapData.siHeight[3][4] = 0;
 }
 
-TEST(MapDataAccessors, FindsTheTileOfACave)
+TEST_F(MapDataAccessors, FindsTheTileOfACave)
 {
     m_MapData.siTileType[7][3] = 1;
     m_MapData.siCaveNumber[7][3] = 2;
@@ -171,6 +177,4 @@ TEST(MapDataAccessors, FindsTheTileOfACave)
     EXPECT_FALSE(IsCaveOnTile(3, 7));
     EXPECT_EQ(FindTileOfCave(2), 307);
     EXPECT_EQ(FindTileOfCave(5), -1);
-    m_MapData.siTileType[7][3] = 0;
-    m_MapData.siCaveNumber[7][3] = 0;
 }

@@ -51,7 +51,7 @@ static double BandBrightness(const std::vector<DWORD>& px, int w, int y0, int y1
     return dSum / ((y1 - y0) * w);
 }
 
-class Frame : public DeviceTest
+class RenderedFrame : public DeviceTest
 {
 protected:
     static void SetUpTestSuite()
@@ -89,7 +89,7 @@ protected:
     }
 };
 
-TEST_F(Frame, BlankMapIsLitLandThatFadesIntoTheFogTowardTheHorizon)
+TEST_F(RenderedFrame, BlankMapIsLitLandThatFadesIntoTheFogTowardTheHorizon)
 {
     // Raise the view so that the far land lies in the fog.
     m_fFrameTime = 0.01f;
@@ -108,7 +108,7 @@ TEST_F(Frame, BlankMapIsLitLandThatFadesIntoTheFogTowardTheHorizon)
     EXPECT_LT(BandBrightness(px, w, 400, 410), BandBrightness(px, w, 500, 510));
 }
 
-TEST_F(Frame, CountersAndMiniMapAreDrawnOverTheLand)
+TEST_F(RenderedFrame, CountersAndMiniMapAreDrawnOverTheLand)
 {
     int w = 0, h = 0;
     std::vector<DWORD> px = RenderFrame(&w, &h);
@@ -128,7 +128,7 @@ TEST_F(Frame, CountersAndMiniMapAreDrawnOverTheLand)
               CountPixels(px, w, 10, 120, 700, 500, IsYellow) + 5000);
 }
 
-TEST_F(Frame, WireframeDrawsOnlyTheLandAsLines)
+TEST_F(RenderedFrame, WireframeDrawsOnlyTheLandAsLines)
 {
     int w = 0, h = 0;
     std::vector<DWORD> solid = RenderFrame(&w, &h);
@@ -148,7 +148,7 @@ TEST_F(Frame, WireframeDrawsOnlyTheLandAsLines)
     EXPECT_EQ(dwFill, (DWORD)D3DFILL_SOLID);
 }
 
-TEST_F(Frame, AlphaTexturesCutOutOverTheBase)
+TEST_F(RenderedFrame, AlphaTexturesCutOutOverTheBase)
 {
     // Every tile gets type 1's first alpha texture: its keyed texels show the base through.
     for (int x = 0; x < MAP_SIZE; x++)
@@ -169,7 +169,7 @@ TEST_F(Frame, AlphaTexturesCutOutOverTheBase)
     EXPECT_LT(iChanged, iTotal * 9 / 10);
 }
 
-TEST_F(Frame, LightOneFollowsItsSwitchInTheSameFrame)
+TEST_F(RenderedFrame, LightOneFollowsItsSwitchInTheSameFrame)
 {
     int w = 0, h = 0;
     std::vector<DWORD> dark = RenderFrame(&w, &h);
@@ -188,7 +188,7 @@ TEST_F(Frame, LightOneFollowsItsSwitchInTheSameFrame)
     EXPECT_TRUE(bOn);
 }
 
-TEST_F(Frame, FailuresStillEndTheFrameOrLeaveItAlone)
+TEST_F(RenderedFrame, FailuresStillEndTheFrameOrLeaveItAlone)
 {
     // A scene that cannot begin is skipped, but the click still ends with the frame.
     m_pDevice->BeginScene();
@@ -218,7 +218,7 @@ static ULONG DeviceObjectCount()
     return m_pDevice->Release();
 }
 
-TEST_F(Frame, DisplaySwitchesLeaveNoDeviceObjectsBehind)
+TEST_F(RenderedFrame, DisplaySwitchesLeaveNoDeviceObjectsBehind)
 {
     const WPARAM keys[] = {'G', 'N', 'H', 'C', 'W', 'D', 'F', 'J', 'L'};
     auto ToggleEachTwice = [&]() {
@@ -239,7 +239,7 @@ TEST_F(Frame, DisplaySwitchesLeaveNoDeviceObjectsBehind)
     EXPECT_FALSE(m_bShowMapGrid);
 }
 
-class LandPasses : public Frame
+class LandPasses : public RenderedFrame
 {
 protected:
     // Base and alpha pass of one batch, as the renderer runs them.
@@ -313,7 +313,7 @@ TEST_F(LandPasses, BaseSwitchOffDrawsThePlainTextureAndAlphaSwitchOffDrawsNoAlph
 
 // The 2-D pointer is drawn over the tool palette, the mini map and the settings screens;
 // elsewhere the editor's tool icon belongs.
-class PointerRule : public Frame
+class PointerRule : public RenderedFrame
 {
 protected:
     // The 32 x 32 pixels at (x, y) of a frame drawn with the pointer at (px, py).
@@ -354,12 +354,12 @@ TEST_F(PointerRule, CursorEverywhereOnTheSettingsScreens)
 }
 
 // Which pointer a frame ends with: the 2-D cursor over the panels, the tool's icon elsewhere.
-class PointerChoice : public Frame
+class PointerChoice : public RenderedFrame
 {
 protected:
     static void SetUpTestSuite()
     {
-        Frame::SetUpTestSuite();
+        RenderedFrame::SetUpTestSuite();
         RestoreLandEditGUI();
         BuildLandEditGUI();
     }
@@ -367,7 +367,7 @@ protected:
 
     void TearDown() override
     {
-        Frame::TearDown();
+        RenderedFrame::TearDown();
         m_bCaveEdit = false;
         m_bTextureStrip = false;
         m_iSelectedTile = 0;

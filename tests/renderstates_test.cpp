@@ -145,6 +145,19 @@ protected:
         InitFont();
     }
 
+    // The filters are the renderer's too: each case gives back the values it found.
+    void SetUp() override
+    {
+        m_dwSavedMin = m_dwMinFilter;
+        m_dwSavedMag = m_dwMagFilter;
+    }
+    void TearDown() override
+    {
+        m_dwMinFilter = m_dwSavedMin;
+        m_dwMagFilter = m_dwSavedMag;
+    }
+    DWORD m_dwSavedMin = 0, m_dwSavedMag = 0;
+
     // Draws the overlay on black and returns the frame.
     std::vector<DWORD> DrawOnBlack(void (*pfnDraw)())
     {
@@ -190,5 +203,4 @@ TEST_F(OverlayText, FilterRowsShowNamesOnlyForNamedValues)
     EXPECT_GT(Yellow(pixels, 0, 220, 95, 240), 20);
     EXPECT_EQ(Yellow(pixels, 100, 222, 300, 238), 0);
     EXPECT_EQ(Yellow(pixels, 0, 270, m_iWidth, m_iHeight), 0);
-    m_dwMagFilter = 2;
 }

@@ -230,6 +230,14 @@ protected:
         InitMapData();
         LoadLandTextures();
     }
+
+    // Each case starts from the blank map seen from the start position.
+    void TearDown() override
+    {
+        MoveCameraTo(40, 30);
+        WriteBlankMap();
+        CalculateScreenPosition();
+    }
 };
 
 TEST_F(View, ProjectionAgreesWithTheDeviceTransforms)
@@ -280,9 +288,6 @@ TEST_F(View, TheUpdateProjectsEveryCornerAtItsWrappedPlace)
     ProjectToScreen(D3DXVECTOR3(fX + 1, 3.0f, fZ), &vBR);
     EXPECT_EQ(m_vScreenCornerBL[99][0], vBL);
     EXPECT_EQ(m_vScreenCornerBR[99][0], vBR);
-    m_MapData.siHeight[99][0] = 0;
-    m_MapData.siHeight[0][0] = 0;
-    CalculateScreenPosition();
 }
 
 // Worst mismatch between a projected corner table and D3DX's projection of the world point
@@ -330,8 +335,6 @@ TEST_F(View, EveryCornerIsProjectedWhereItsTileDrawsIt)
         EXPECT_LT(WorstCornerError(m_vScreenCornerTR, 1, 1), 0.05f) << pos[0] << "," << pos[1];
         EXPECT_LT(WorstCornerError(m_vScreenCornerTL, 0, 1), 0.05f) << pos[0] << "," << pos[1];
     }
-    MoveCameraTo(40, 30);
-    LoadLandTextures();
 }
 
 TEST_F(View, TheStartViewShowsTheLandAheadAndNotFarToTheSide)
@@ -385,7 +388,6 @@ TEST_F(View, BatchCountsSumToTheDisplayableLandTiles)
     CountTilesForTexture();
     EXPECT_EQ(m_iNumDisplayableTiles, 1);
     EXPECT_EQ(GetLandRowTileCount(8, NO_ALPHA_SLOT), 1);
-    LoadLandTextures();
 }
 
 TEST_F(View, TilesWithBadTextureNumbersAreLeftOutOfEveryBatch)
@@ -402,7 +404,6 @@ TEST_F(View, TilesWithBadTextureNumbersAreLeftOutOfEveryBatch)
     CountTilesForTexture();
     EXPECT_EQ(m_iNumDisplayableTiles, 1);
     EXPECT_EQ(GetLandRowTileCount(8, NO_ALPHA_SLOT), 1);
-    LoadLandTextures();
 }
 
 TEST_F(View, MoreCaveTilesThanTheListHoldsAreCutOffAndLoggedOnce)
@@ -427,7 +428,6 @@ TEST_F(View, MoreCaveTilesThanTheListHoldsAreCutOffAndLoggedOnce)
     std::vector<std::string> lines = ReadLog();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "more than 256 caves in view: the rest are not drawn");
-    LoadLandTextures();
 }
 
 TEST_F(View, TraceNamesTheUpdateSteps)
