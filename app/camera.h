@@ -19,6 +19,8 @@ bool EaseCameraHeight();
 // Applies the first control that holds, held keys and screen edges in one fixed order.
 void CheckCamera();
 
+// ---- For tests: CheckCamera's held keys, polled or given ----
+
 // The held camera keys CheckCamera polls, as a set of these bits.
 enum
 {

@@ -14,6 +14,8 @@ void ZANRun();
 // The tool (0 to 8) under the pointer at (x, y) in the open popup, or -1 for none.
 int ToolPopupCell(int x, int y);
 
+// ---- For tests: the steps of ZANRun with the clock reading given ----
+
 // The backup save of ZANRun for a clock reading in ms: once more than two minutes passed
 // since the last one (counted from the first call) and auto-scroll is off.
 void BackupTimer(DWORD dwNow);

@@ -8,7 +8,6 @@
 
 extern LPDIRECT3DVERTEXBUFFER9 m_pSplashVB;   // the picture's quad; only while shown
 extern LPDIRECT3DTEXTURE9 m_pSplashTexture;   // the picture; only while shown
-extern DWORD (WINAPI* m_pfnSplashClock)();    // the ms clock the waits poll: timeGetTime
 
 // The whole screen: creates its objects, shows two pictures for 2 s and 1 s, releases them.
 void ShowSplash();
@@ -18,3 +17,8 @@ void FillSplashVB();
 // Draws the picture's quad; call inside a scene.
 void RenderSplash();
 void ReleaseSplash();
+
+// ---- For tests: the clock ----
+
+// The ms clock the waits poll: timeGetTime, or a test's own.
+extern DWORD (WINAPI* m_pfnSplashClock)();

@@ -93,10 +93,14 @@ float GetTileHeightRaw(int x, int z);
 int GetNumTextureTypes();
 int GetNumAlphaVariants();
 bool IsCaveOnTile(int x, int z);
-int FindTileOfCave(int n);
 
 bool IsHiliteTileShown();
 void ToggleHiliteTile();
 void ToggleNormals();
 void ToggleBaseTextures();
 void ToggleAlphaLayer();
+
+// ---- For tests: no other component calls these ----
+
+// The first tile, z outer and x inner, that holds cave n; -1 for none.
+int FindTileOfCave(int n);

@@ -44,12 +44,10 @@ DrawnTile GetDrawnTile(int x, int z);
 
 // The steps of the map update (CalculateScreenPosition) that place and project the patch.
 void SetMapWrappingOffsets();
-void SetMapWrappingOffsetsFor(float fCameraX, float fCameraZ, float fYaw);
 // All 40,000 tile corners into the m_vScreenCorner arrays with one read of the transforms.
 void ProjectAllCorners();
 void ProjectToScreen(D3DXVECTOR3 p, D3DXVECTOR3* pOut);
 void CalculateDisplayableTiles();
-void CalculateDisplayableTilesAt(float fCameraHeight);
 int DisplayMargin(float fCameraHeight);
 void CalculateDisplayableRanges();
 
@@ -63,3 +61,8 @@ int GetDisplayRangeStart(int z);
 int GetDisplayRangeEnd(int z);
 D3DXVECTOR3 GetTileScreenPos(int x, int z);
 int GetLandRowTileCount(int iType, int iSlot);
+
+// ---- For tests: the camera-reading steps with the camera's values given ----
+
+void SetMapWrappingOffsetsFor(float fCameraX, float fCameraZ, float fYaw);
+void CalculateDisplayableTilesAt(float fCameraHeight);
