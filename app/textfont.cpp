@@ -404,6 +404,16 @@ HRESULT TextureFont::FlushBatch(void** ppVertices, DWORD* pdwTriangles)
     return *ppVertices != NULL ? S_OK : E_FAIL;
 }
 
+// Closes the buffer and draws what the last batch holds.
+void TextureFont::DrawLastBatch(DWORD dwTriangles)
+{
+    m_pGlyphVB->Unlock();
+    if (dwTriangles == 0)
+        return;
+    m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, dwTriangles);
+    m_dwLastBatches++;
+}
+
 // True when a glyph of iVertices more no longer fits the buffer.
 static bool BatchFull(DWORD dwTriangles, DWORD dwVertices)
 {
@@ -484,14 +494,7 @@ HRESULT TextureFont::DrawScreenQuads(float x, float y, float z, float fScaleX, f
         x += w - 2.0f * fMargin;
     }
     if (SUCCEEDED(hr))
-    {
-        m_pGlyphVB->Unlock();
-        if (dwTriangles > 0)
-        {
-            m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, dwTriangles);
-            m_dwLastBatches++;
-        }
-    }
+        DrawLastBatch(dwTriangles);
     return hr;
 }
 
@@ -618,14 +621,7 @@ HRESULT TextureFont::DrawWorldText(const char* text, DWORD dwFlags)
         x += w - 2.0f * fMargin;
     }
     if (SUCCEEDED(hr))
-    {
-        m_pGlyphVB->Unlock();
-        if (dwTriangles > 0)
-        {
-            m_pFontDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, dwTriangles);
-            m_dwLastBatches++;
-        }
-    }
+        DrawLastBatch(dwTriangles);
     m_pSavedStates->Apply();
     return hr;
 }

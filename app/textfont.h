@@ -84,6 +84,7 @@ private:
     float GlyphHeight(const float* pRect) const;
     void BeginDrawing(DWORD dwFVF, UINT uStride, DWORD dwFlags);
     HRESULT FlushBatch(void** ppVertices, DWORD* pdwTriangles);
+    void DrawLastBatch(DWORD dwTriangles);
     HRESULT DrawScreenQuads(float x, float y, float z, float fScaleX, float fScaleY,
                             DWORD dwColour, const char* text);
     bool CanDraw(const char* text) const;

@@ -3,6 +3,7 @@
 #include "editor/editpanels.h"
 
 #include <cmath>
+
 #include "app/camera.h"
 #include "app/d3dservices.h"
 #include "app/msgproc.h"

@@ -16,6 +16,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
 #include "terrain/view.h"
+#include "support/flatmap.h"
 #include "support/readback.h"
 
 // The blank record: pairs 1 to 4 at (0.07, 0.07), (0.93, 0.07), (0.07, 0.93), (0.93, 0.93).
@@ -37,10 +38,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitFont();
-        InitCamera();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
         RestoreLandEditGUI();
     }
     static void TearDownTestSuite()

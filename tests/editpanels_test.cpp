@@ -17,6 +17,7 @@
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
 #include "terrain/view.h"
+#include "support/flatmap.h"
 #include "support/readback.h"
 
 static const DWORD GREEN = 0x0000FF00;
@@ -33,10 +34,7 @@ protected:
     static void SetUpTestSuite()
     {
         DeviceTest::SetUpTestSuite();
-        InitFont();
-        InitCamera();
-        InitMapData();
-        LoadLandTextures();
+        StartTerrain();
         RestoreLandEditGUI();
     }
     static void TearDownTestSuite()
@@ -71,11 +69,7 @@ protected:
     // One frame with draw() in its scene, read back before presenting.
     template <class F> std::vector<DWORD> Frame(F draw)
     {
-        m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        m_pDevice->BeginScene();
-        draw();
-        m_pDevice->EndScene();
-        return ReadBackBuffer(&m_iWidth, &m_iHeight);
+        return DrawnFrame(draw, &m_iWidth, &m_iHeight);
     }
 
     // The pixels of a w x h rectangle at (x, y).

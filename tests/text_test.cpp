@@ -79,11 +79,7 @@ protected:
     // One frame cleared to black with draw() inside the scene, read back before presenting.
     template <class F> std::vector<DWORD> Frame(F draw)
     {
-        m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        m_pDevice->BeginScene();
-        draw();
-        m_pDevice->EndScene();
-        return ReadBackBuffer(&m_iWidth, &m_iHeight);
+        return DrawnFrame(draw, &m_iWidth, &m_iHeight);
     }
 
     // Lit pixels' bounding box in the rows above iRows; right and bottom exclusive.

@@ -6,6 +6,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "app/d3dservices.h"
+
 class DeviceTest : public ::testing::Test
 {
 protected:
@@ -19,6 +21,16 @@ protected:
     // One frame through Render, drawn into a target of our own that keeps it after the
     // present (under Wine the back buffer reads back black once presented).
     static std::vector<DWORD> RenderFrame(int* piWidth, int* piHeight);
+
+    // One frame cleared to black with draw() inside the scene, read back before presenting.
+    template <class F> static std::vector<DWORD> DrawnFrame(F draw, int* piWidth, int* piHeight)
+    {
+        m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        m_pDevice->BeginScene();
+        draw();
+        m_pDevice->EndScene();
+        return ReadBackBuffer(piWidth, piHeight);
+    }
 
 public:
     static HWND m_hWnd;
