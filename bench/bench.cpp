@@ -14,6 +14,7 @@
 #include "app/render.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "editor/editpanels.h"
 #include "editor/heightedit.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
@@ -431,6 +432,56 @@ static void BenchCaveEdit()
     PrintRow("ProcessCaveEdit, corner drag", drag, mapFrame);
 }
 
+// One drag step of a texture corner over the base preview: the selector, the records and
+// the land rebuilt from them.
+static void CornerDrag()
+{
+    s_iEdit++;
+    SMD.siX = (short)(s_iEdit % 2 ? 20 : 60);
+    EditTileUV();
+}
+
+// Every panel shown: strip, previews of a tile with an alpha texture and its corner outlines,
+// palette and popup, compass and texts, corner icon and tool icon; beside the same frame with
+// the panels' buffers and textures released, so that only their texts remain.
+static void BenchPanels()
+{
+    InitCamera();
+    CalculateScreenPosition();
+    RECT rc;
+    GetClientRect(GetDesktopWindow(), &rc);
+    m_iSelectedTile = PickTile(rc.right / 2, rc.bottom / 2);
+    m_ptSelectedCorner = {m_iSelectedTile % 100, m_iSelectedTile / 100};
+    m_MapData.siAlphaTexture[m_iSelectedTile % 100][m_iSelectedTile / 100] = 1;
+    CalculateScreenPosition();
+    ReleaseLandEditGUI();
+    Timing without = Measure(Frame, 100);
+
+    RestoreLandEditGUI();
+    BuildLandEditGUI();
+    m_bTextureStrip = true;
+    m_bToolPopup = true;
+    m_iPopupX = 300;
+    m_iPopupY = 200;
+    SMD = MouseData();
+    SMD.siX = 20;
+    SMD.siY = 300;
+    EditTileUV();
+    SMD.siX = 600;
+    Timing with = Measure(Frame, 100);
+    SMD.siY = 300;
+    SMD.bLeftDown = true;
+    Timing drag = Measure(CornerDrag, 50);
+    SMD = MouseData();
+    m_bToolPopup = false;
+    m_bTextureStrip = false;
+    printf("| editor panels, floor = the frame with them released |\n");
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "Render, panels released",
+           without.dMin, without.dMedian);
+    PrintRow("Render, all panels shown", with, without);
+    PrintRow("EditTileUV, corner drag step", drag, without);
+}
+
 int main()
 {
     QueryPerformanceFrequency(&s_liFrequency);
@@ -454,6 +505,7 @@ int main()
     printf("| %-34s | %8s | %8s | %8s | %6s |\n", "ms", "min", "median", "floor", "ratio");
     printf("|------------------------------------|----------|----------|----------|--------|\n");
     BenchMap("blank");
+    BenchPanels();
     MakeBusyMap();
     BenchMap("busy");
     LoadCaveModels();
