@@ -31,8 +31,6 @@ static const char* const BACKUP_NAME = "VEZIDI.bak";
 static const char* const TEMP_EXT = ".tmp";
 // A map file never comes near this; a larger one is not a map.
 static const long long MAX_FILE_BYTES = 64LL << 20;
-// A full map with caves on a quarter of its tiles stays under this.
-static const size_t TYPICAL_FILE_BYTES = 4u << 20;
 // One cave at most per tile.
 static const int MAX_CAVES = MAP_SIZE * MAP_SIZE;
 static const int MAX_TILE = MAP_SIZE * MAP_SIZE - 1;
@@ -108,33 +106,36 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
     return true;
 }
 
-static void AppendInt(std::string* pOut, long long v)
+// Writes into a buffer sized beforehand for the longest text each value can have.
+static char* PutInt(char* p, long long v)
 {
     char cText[24];
-    char* p = cText + sizeof(cText);
+    char* q = cText + sizeof(cText);
     unsigned long long u = v < 0 ? 0ULL - (unsigned long long)v : (unsigned long long)v;
     do
     {
-        *--p = (char)('0' + u % 10);
+        *--q = (char)('0' + u % 10);
         u /= 10;
     } while (u != 0);
     if (v < 0)
-        *--p = '-';
-    pOut->append(p, (size_t)(cText + sizeof(cText) - p));
+        *--q = '-';
+    while (q < cText + sizeof(cText))
+        *p++ = *q++;
+    return p;
 }
 
 // The float as "%g" writes it with 6 significant digits, for magnitudes from 1e-4 to below
-// 1e6, where it is scaled to six digits exactly; false for every other value.
-static bool AppendPlainFloat(std::string* pOut, float f)
+// 1e6, where it is scaled to six digits exactly; null for every other value.
+static char* PutPlainFloat(char* p, float f)
 {
     double a = f < 0 ? -(double)f : (double)f;
     if (a == 0.0 && !std::signbit(f))
     {
-        *pOut += '0';
-        return true;
+        *p++ = '0';
+        return p;
     }
     if (!(a >= 1e-5 && a < 1e6))
-        return false;
+        return NULL;
     // Six digits before the point: a float's 24-bit mantissa times 10^k (k up to 10) is exact.
     int e = 5;
     while (e > -5 && a * s_dPow10[5 - e] < 100000.0)
@@ -150,91 +151,100 @@ static bool AppendPlainFloat(std::string* pOut, float f)
         e++;
     }
     if (s < 100000.0 || e < -4 || e >= 6)
-        return false;
+        return NULL;
 
-    char cText[16];
-    int len = 0;
-    if (f < 0)
-        cText[len++] = '-';
     char cDigits[6];
     for (int i = 5; i >= 0; i--, n /= 10)
         cDigits[i] = (char)('0' + n % 10);
     int iLast = 5;   // the last digit kept: trailing zeros after the point go
     while (iLast > (e > 0 ? e : 0) && cDigits[iLast] == '0')
         iLast--;
+    if (f < 0)
+        *p++ = '-';
     if (e < 0)
     {
-        cText[len++] = '0';
-        cText[len++] = '.';
+        *p++ = '0';
+        *p++ = '.';
         for (int i = 0; i < -e - 1; i++)
-            cText[len++] = '0';
+            *p++ = '0';
         for (int i = 0; i <= iLast; i++)
-            cText[len++] = cDigits[i];
+            *p++ = cDigits[i];
+        return p;
     }
-    else
-    {
-        for (int i = 0; i <= e; i++)
-            cText[len++] = cDigits[i];
-        if (iLast > e)
-            cText[len++] = '.';
-        for (int i = e + 1; i <= iLast; i++)
-            cText[len++] = cDigits[i];
-    }
-    pOut->append(cText, (size_t)len);
-    return true;
+    for (int i = 0; i <= e; i++)
+        *p++ = cDigits[i];
+    if (iLast > e)
+        *p++ = '.';
+    for (int i = e + 1; i <= iLast; i++)
+        *p++ = cDigits[i];
+    return p;
 }
 
-// Floats as the standard stream writes them by default.
-static void AppendFloat(std::string* pOut, float f)
+// Floats as the standard stream writes them by default; at most MAX_FLOAT_TEXT characters
+// ("-1.17549e-38").
+static const size_t MAX_FLOAT_TEXT = 13;
+
+static char* PutFloat(char* p, float f)
 {
-    if (AppendPlainFloat(pOut, f))
-        return;
-    std::ostringstream os;
+    char* pEnd = PutPlainFloat(p, f);
+    if (pEnd != NULL)
+        return pEnd;
+    // Made once: a stream's construction costs more than the formatting.
+    static std::ostringstream os;
+    os.str("");
     os << f;
-    *pOut += os.str();
+    const std::string text = os.str().substr(0, MAX_FLOAT_TEXT);
+    memcpy(p, text.data(), text.size());
+    return p + text.size();
 }
 
-static void EndLine(std::string* pOut)
+// Values separated by blanks, the line ended with CR LF as a text-mode stream writes it.
+static char* PutInts(char* p, const long long* pValues, int n)
 {
-    *pOut += "\r\n";
+    for (int i = 0; i < n; i++)
+    {
+        if (i > 0)
+            *p++ = ' ';
+        p = PutInt(p, pValues[i]);
+    }
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
 }
 
-static void WriteTile(std::string* pOut, const MapData& data, int x, int z)
+static char* PutTile(char* p, const MapData& data, int x, int z)
 {
     const long long iValues[12] = {
         data.siHeight[x][z],       data.siTileType[x][z],     data.siCaveNumber[x][z],
         data.siBaseTexture[x][z],  data.bBaseFlipX[x][z],     data.bBaseFlipZ[x][z],
         data.siBaseRotation[x][z], data.bTriangleFlip[x][z],  data.siAlphaTexture[x][z],
         data.bAlphaFlipX[x][z],    data.bAlphaFlipZ[x][z],    data.siAlphaRotation[x][z]};
-    for (int i = 0; i < 12; i++)
-    {
-        if (i > 0)
-            *pOut += ' ';
-        AppendInt(pOut, iValues[i]);
-    }
-    EndLine(pOut);
+    p = PutInts(p, iValues, 12);
 
     const TileTexCoords* pRecs[2] = {&m_BaseTexCoords[x][z], &m_AlphaTexCoords[x][z]};
     for (int r = 0; r < 2; r++)
         for (int i = 0; i < 8; i++)
         {
             if (r > 0 || i > 0)
-                *pOut += ' ';
-            AppendFloat(pOut, pRecs[r]->fUV[s_iFileOrder[i]]);
+                *p++ = ' ';
+            p = PutFloat(p, pRecs[r]->fUV[s_iFileOrder[i]]);
         }
-    EndLine(pOut);
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
 }
 
-static void WriteCaveRecord(std::string* pOut, const CaveData& rec)
+static char* PutCaveRecord(char* p, const CaveData& rec)
 {
     for (int c = 0; c < 3; c++)
     {
-        AppendFloat(pOut, rec.vCorner[c].x);
-        *pOut += ' ';
-        AppendFloat(pOut, rec.vCorner[c].y);
-        *pOut += ' ';
-        AppendFloat(pOut, rec.vCorner[c].z);
-        EndLine(pOut);
+        p = PutFloat(p, rec.vCorner[c].x);
+        *p++ = ' ';
+        p = PutFloat(p, rec.vCorner[c].y);
+        *p++ = ' ';
+        p = PutFloat(p, rec.vCorner[c].z);
+        *p++ = '\r';
+        *p++ = '\n';
     }
     const long long iValues[15] = {
         rec.siTexCoordA[0][0], rec.siTexCoordA[0][1], rec.siTexCoordA[1][0],
@@ -242,47 +252,41 @@ static void WriteCaveRecord(std::string* pOut, const CaveData& rec)
         rec.siTextureB,        rec.siTile,            rec.siTextureA,
         rec.siTexCoordB[0][0], rec.siTexCoordB[0][1], rec.siTexCoordB[1][0],
         rec.siTexCoordB[1][1], rec.siTexCoordB[2][0], rec.siTexCoordB[2][1]};
-    for (int i = 0; i < 15; i++)
-    {
-        if (i > 0)
-            *pOut += ' ';
-        AppendInt(pOut, iValues[i]);
-    }
-    EndLine(pOut);
+    return PutInts(p, iValues, 15);
 }
 
-// The whole map in file order, lines ending in CR LF as a text-mode stream writes them.
+// The whole map in file order.
 static void FormatMap(std::string* pOut)
 {
-    pOut->reserve(TYPICAL_FILE_BYTES);
-    AppendInt(pOut, (long long)timeGetTime());
-    EndLine(pOut);
-    AppendInt(pOut, m_MapData.siHeightScale);
-    EndLine(pOut);
+    const int n = GetCaveDataCount();
+    const int m = GetNumCaves();
+    // Lines of integers of up to 11 characters each ("-2147483648"), and floats.
+    const size_t tileBytes = 12 * 12 + 16 * (MAX_FLOAT_TEXT + 1) + 4;
+    const size_t recordBytes = 9 * (MAX_FLOAT_TEXT + 1) + 15 * 12 + 8;
+    pOut->resize(64 + (size_t)MAP_SIZE * MAP_SIZE * tileBytes + (size_t)n * recordBytes +
+                 (size_t)m * 3 * 12);
+    char* const pStart = &(*pOut)[0];
+    long long iValue = (long long)timeGetTime();
+    char* p = PutInts(pStart, &iValue, 1);
+    iValue = m_MapData.siHeightScale;
+    p = PutInts(p, &iValue, 1);
     for (int z = 0; z < MAP_SIZE; z++)
         for (int x = 0; x < MAP_SIZE; x++)
-            WriteTile(pOut, m_MapData, x, z);
+            p = PutTile(p, m_MapData, x, z);
 
-    const int n = GetCaveDataCount();
-    AppendInt(pOut, n);
-    EndLine(pOut);
+    iValue = n;
+    p = PutInts(p, &iValue, 1);
     for (int i = 0; i < n; i++)
-        WriteCaveRecord(pOut, m_CaveData[i]);
-    const int m = GetNumCaves();
-    AppendInt(pOut, m);
-    EndLine(pOut);
+        p = PutCaveRecord(p, m_CaveData[i]);
+    iValue = m;
+    p = PutInts(p, &iValue, 1);
     for (int i = 0; i < m; i++)
     {
         const CaveSummary& s = m_CaveSummaries[i];
         const long long iValues[3] = {s.iTriangleEnd, s.iDirection, s.iTile};
-        for (int k = 0; k < 3; k++)
-        {
-            if (k > 0)
-                *pOut += ' ';
-            AppendInt(pOut, iValues[k]);
-        }
-        EndLine(pOut);
+        p = PutInts(p, iValues, 3);
     }
+    pOut->resize((size_t)(p - pStart));
 }
 
 // Writes text as the file cPath, replacing it; false with the system's reason in cCause.
@@ -766,7 +770,10 @@ static void ApplyMap(const LoadedMap& map)
     SetCaveCount((int)map.summaries.size());
     for (size_t i = 0; i < map.summaries.size(); i++)
         AddCaveSummary(map.summaries[i]);
-    SetMapData(map.data);
+    // Every value was checked as it was read. The caves' buffers build the land once, so it
+    // is counted for the new map first; the whole update then places the caves.
+    m_MapData = map.data;
+    CountTilesForTexture();
     if (!map.caves.empty())
         RebuildCaveVBs();
     CalculateScreenPosition();
