@@ -393,9 +393,10 @@ static bool FailToken(MapReader* r, const char* what, const char* should)
     return Fail(r, cText);
 }
 
+// A blank, or one of tab, line feed, vertical tab, form feed and carriage return (9 to 13).
 static bool IsBlank(char c)
 {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || (unsigned char)(c - '\t') <= '\r' - '\t';
 }
 
 static void SkipBlanks(MapReader* r)
@@ -792,7 +793,8 @@ bool LoadData(const char* fileName)
         return false;
 
     // The normals are not in the file; the land build renews them.
-    std::unique_ptr<LoadedMap> pMap(new LoadedMap());
+    // Not cleared first: the reader writes every value before it is used.
+    std::unique_ptr<LoadedMap> pMap(new LoadedMap);
     pMap->data = m_MapData;
     MapReader reader = {text.data(), text.data() + text.size(), text.data(), 0, 1, ""};
     if (!ReadLand(&reader, pMap.get()) || !ReadCaves(&reader, pMap.get()) ||
