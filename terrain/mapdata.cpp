@@ -40,28 +40,6 @@ bool IsIndexInRange(int i, int iLimit, const char* pszCaller)
     return false;
 }
 
-int NextTileX(int i)
-{
-    i++;
-    return i == MAP_SIZE ? 0 : i;
-}
-
-int PrevTileX(int i)
-{
-    i--;
-    return i == -1 ? MAP_SIZE - 1 : i;
-}
-
-int NextTileZ(int i)
-{
-    return NextTileX(i);
-}
-
-int PrevTileZ(int i)
-{
-    return PrevTileX(i);
-}
-
 void SplitTileIndex(int iIndex, int* piX, int* piZ)
 {
     int z = 0;
