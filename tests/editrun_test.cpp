@@ -59,12 +59,8 @@ static std::vector<SavedTile> ReadBackupTiles()
 TEST(EditRun, APaintedTileAndARaisedCornerReachTheBackup)
 {
     DeleteFileA("savegame\\VEZIDI.bak");
-    std::string exe = ZanExePath();
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        << exe;
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(StartZan(&pi)) << ZanExePath();
     HWND hWnd = WaitForWindow(15000);
     ASSERT_NE(hWnd, (HWND)NULL) << "no window";
     ASSERT_EQ(GetForegroundWindow(), hWnd) << "input would be lost";

@@ -147,12 +147,8 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     std::ofstream("savegame\\HILLS.gam") << hills;
     std::ofstream("savegame\\FLAT.gam") << flat;
 
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
     Zan zan;
-    std::string exe = ZanExePath();
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si,
-                               &zan.pi));
+    ASSERT_TRUE(StartZan(&zan.pi)) << ZanExePath();
     ASSERT_NE(WaitForWindow(15000), (HWND)NULL);
     // Started once its last cave model is read; then it shows the LOAD screen.
     for (int i = 0; i < 300; i++, Sleep(100))

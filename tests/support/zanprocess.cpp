@@ -13,6 +13,15 @@ std::string ZanExePath()
     return path;
 }
 
+bool StartZan(PROCESS_INFORMATION* pPi)
+{
+    std::string exe = ZanExePath();
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    *pPi = {};
+    return CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, pPi) != 0;
+}
+
 HWND WaitForWindow(DWORD dwMs)
 {
     for (DWORD t = 0; t < dwMs; t += 50)
