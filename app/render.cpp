@@ -187,9 +187,11 @@ static bool PointerWantsCursor()
         return true;
     if (bCave && HasCaveTextureB() && y < 144 && x > 332 && x < 473)
         return true;
-    if (!bCave && bStrip && y > 195 && y < 333 && x < 138)
+    // Over the previews only while they are drawn: elsewhere the tool acts there.
+    bool bPreviews = AreTexturePreviewsShown();
+    if (bPreviews && y > 195 && y < 333 && x < 138)
         return true;
-    if (!bCave && bStrip && SelectedTileHasAlpha() && y > 333 && y < 471 && x < 138)
+    if (bPreviews && SelectedTileHasAlpha() && y > 333 && y < 471 && x < 138)
         return true;
     return x < 100 && y < 100;
 }

@@ -21,7 +21,7 @@ LPDIRECT3DVERTEXBUFFER9 m_pCornerSelectorVB = NULL;
 int m_iSelectedUVCorner = 0;
 POINT m_ptCornerPanelLabel[4] = {};
 POINT m_ptCornerMapLabel[4] = {};
-// The marker was written into the current buffer (only updates left of x 138 write it).
+// The marker was written into the current buffer (only updates over the previews write it).
 static bool m_bMarkerWritten = false;
 
 // First float of corner 1 to 4 within a record: pairs 3, 1, 2, 4.
@@ -131,7 +131,8 @@ void UpdateCornerSelector(TileTexCoords* pBase, TileTexCoords* pAlpha)
     WritePanelLabels(pBase, pAlpha);
     WriteQuad(pV, pBase, BASE_PANEL_Y);
     WriteQuad(pV + 5, pAlpha, ALPHA_PANEL_Y);
-    if (SMD.siX < 138)
+    // A tool's pick left of the previews but not over them must not move a corner.
+    if (IsOverCornerPanels(SMD.siX, SMD.siY))
         ApplyPointer(pV, pBase, pAlpha);
     m_pCornerSelectorVB->Unlock();
 }

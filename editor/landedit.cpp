@@ -148,7 +148,8 @@ static void TileClickTool(void (*pfnTool)(int), bool bClick, int x, int y)
 }
 
 // The current tool on the map. Painting textures follows a held button (or a click released
-// within the frame); the other tile tools act on the click only.
+// within the frame); the other tile tools act on the click only. The click is taken here: a
+// move in the same frame runs this step twice, and a flip or mirror must not undo itself.
 static void ToolAction(int x, int y)
 {
     bool bLeftClick = SMD.bLeftClick;
@@ -194,6 +195,8 @@ static void ToolAction(int x, int y)
             FloodTexture(m_siSelectedTexture);
         break;
     }
+    SMD.bLeftClick = false;
+    SMD.bRightClick = false;
 }
 
 void ProcessLeftMouseButton()
@@ -212,11 +215,17 @@ void ProcessLeftMouseButton()
     ToolAction(x, y);
 }
 
-// The corner panels: the base preview, and below it the alpha preview while the selected
-// tile has an alpha texture.
-static bool OverCornerPanels(int x, int y)
+bool AreTexturePreviewsShown()
 {
-    if (x >= 138 || y <= 195)
+    return m_bTextureStrip && !m_bCaveEdit && m_siEditTool != TOOL_HEIGHT &&
+           m_siEditTool != TOOL_PAINT_HEIGHT;
+}
+
+// The base preview, and below it the alpha preview while the selected tile has an alpha
+// texture. Where they are not drawn, a press there is a press on the land.
+bool IsOverCornerPanels(int x, int y)
+{
+    if (!AreTexturePreviewsShown() || x >= 138 || y <= 195)
         return false;
     return y < 333 || (y < 466 && SelectedTileHasAlpha());
 }
@@ -259,7 +268,7 @@ void TestForPoint()
     int x = SMD.siX, y = SMD.siY;
     if (!SMD.bLeftDown)
         m_bEditingUV = false;
-    if (OverCornerPanels(x, y))
+    if (IsOverCornerPanels(x, y))
     {
         m_bEditingUV = true;
         EditTileUV();

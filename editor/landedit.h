@@ -59,6 +59,10 @@ bool IsCaveEditMode();
 bool IsTextureStripShown();
 bool IsEditPanelShown();
 bool SelectedTileHasAlpha();
+// The selected tile's texture previews are drawn: strip shown, MAP EDIT, not tool 2 or 7.
+bool AreTexturePreviewsShown();
+// The pointer at (x, y) is over a drawn preview, where a press drags a texture corner.
+bool IsOverCornerPanels(int x, int y);
 
 void ToggleTextureStrip();   // T
 void ToggleCaveEditMode();   // X

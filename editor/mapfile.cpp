@@ -79,7 +79,26 @@ static void DescribeError(DWORD dwError, char* cText, size_t size)
         snprintf(cText, size, "%s (error %lu)", len > 0 ? cSystem : "unknown error", dwError);
 }
 
-// Map names become file names in the folder: no separators, no characters Windows refuses.
+bool IsDeviceName(const char* name)
+{
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
+    // Windows ignores what follows the first dot and the blanks before it.
+    size_t len = strcspn(name, ".");
+    while (len > 0 && name[len - 1] == ' ')
+        len--;
+    if (len == 3)
+    {
+        for (const char* device : devices)
+            if (_strnicmp(name, device, 3) == 0)
+                return true;
+        return false;
+    }
+    return len == 4 && (_strnicmp(name, "COM", 3) == 0 || _strnicmp(name, "LPT", 3) == 0) &&
+           name[3] >= '1' && name[3] <= '9';
+}
+
+// Map names become file names in the folder: no separators, no characters Windows refuses,
+// no device names (opening one would wait on the device, not write a file).
 static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName,
                       const char* ext, const char* caller)
 {
@@ -101,6 +120,12 @@ static bool BuildPath(char* cPath, size_t size, const char* name, size_t maxName
                       QuoteForLog(name).c_str());
             return false;
         }
+    }
+    if (IsDeviceName(name))
+    {
+        LogErrorf("%s: the name %s is one Windows keeps for a device", caller,
+                  QuoteForLog(name).c_str());
+        return false;
     }
     snprintf(cPath, size, "%s%s%s", SAVE_FOLDER, name, ext);
     return true;
@@ -339,15 +364,14 @@ static void RemoveStaleTempFiles(const char* cKeep)
 
 void SaveData(bool bBackup, const char* text)
 {
-    // The backup runs every two minutes wherever the user is; it must not move them.
-    if (!bBackup)
-        m_siScreenMode = 2;
-
     char cPath[64];
     if (bBackup)
         snprintf(cPath, sizeof(cPath), "%s%s", SAVE_FOLDER, BACKUP_NAME);
     else if (!BuildPath(cPath, sizeof(cPath), text, MAX_MAP_NAME, ".gam", "SaveData"))
-        return;
+        return;   // the user stays on the SAVE screen to mend the name
+    // The backup runs every two minutes wherever the user is; it must not move them.
+    if (!bBackup)
+        m_siScreenMode = 2;
 
     // Written beside the old file and swapped in at the end, so a failed save keeps it.
     char cTemp[80];

@@ -5,9 +5,13 @@
 
 const int MAX_MAP_NAME = 30;   // characters of a typed map name
 
+// True for a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, in any
+// case, with or without more after a dot): such a name never becomes a map file.
+bool IsDeviceName(const char* name);
+
 // Writes the current map to "savegame\VEZIDI.bak" when bBackup, else to
 // "savegame\<text>.gam", where text is the current map name (m_cTypedName). A named save
-// switches to the game screen; the backup leaves the screen as it is.
+// switches to the game screen unless the name is refused; the backup leaves the screen as it is.
 void SaveData(bool bBackup, const char* text);
 
 // Reads "savegame\<fileName>" whole and only then replaces the map, its texture coordinates

@@ -51,17 +51,6 @@ static char HeldCharacter()
     return KeyHeld(VK_SPACE) ? ' ' : '\0';
 }
 
-// A file named ".gam" is no use to anyone, so an empty name saves nothing.
-static void SaveUnderTypedName(const char* text)
-{
-    if (text[0] == '\0')
-    {
-        LogError("SAVE screen: no map name typed; the map was not saved");
-        return;
-    }
-    SaveData(false, text);
-}
-
 void GetKeyboardData(char* text, KeyboardState* kb)
 {
     const size_t n = strnlen(text, MAX_MAP_NAME);
@@ -83,8 +72,8 @@ void GetKeyboardData(char* text, KeyboardState* kb)
     }
     else if (KeyHeld(VK_RETURN) && m_siScreenMode == 1)
     {
-        SaveUnderTypedName(text);
-        // One save per press of Enter, even when the save was refused.
+        SaveData(false, text);
+        // One save per press of Enter: a refused name keeps the user on this screen.
         kb->bKeyDown = false;
     }
     if (strlen(text) != n)
@@ -220,6 +209,8 @@ void FindMapFiles(std::vector<SaveListEntry>* pList)
             LogSkippedOnce(fd.cFileName, "not a map file (its name does not end in .gam)");
         else if (strlen(fd.cFileName) >= sizeof(SaveListEntry().cName))
             LogSkippedOnce(fd.cFileName, "the name is longer than a saved map's name can be");
+        else if (IsDeviceName(fd.cFileName))
+            LogSkippedOnce(fd.cFileName, "Windows keeps the name for a device");
         else
         {
             SaveListEntry e;
@@ -230,9 +221,10 @@ void FindMapFiles(std::vector<SaveListEntry>* pList)
     FindClose(hFind);
 }
 
+// Truncated toward zero, so the 14 pixels above row 0 belong to row 0 as well.
 int LoadListRowAt(int x, int y)
 {
-    if (x <= 400 || x >= 635 || y < LOAD_LIST_ROW_Y)
+    if (x <= 400 || x >= 635 || y <= LOAD_LIST_ROW_Y - LOAD_LIST_ROW_HEIGHT)
         return -1;
     int iRow = (y - LOAD_LIST_ROW_Y) / LOAD_LIST_ROW_HEIGHT;
     return iRow < LOAD_LIST_ROWS ? iRow : -1;

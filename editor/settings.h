@@ -48,5 +48,6 @@ void RenderLoadScreen();
 // names do not fit a row or that are not map files are left out, each logged once.
 void FindMapFiles(std::vector<SaveListEntry>* pList);
 
-// The LOAD row (0 to 13) under the pointer at (x, y), or -1 outside the rows' bands.
+// The LOAD row (0 to 13) under the pointer at (x, y), or -1 outside the rows' bands; row 0
+// reaches up to y 321.
 int LoadListRowAt(int x, int y);

@@ -1,4 +1,6 @@
-# Sourced by the scripts: the build tree, the Wine prefix inside it, and a quiet, dialog-free Wine.
+# Sourced by the scripts: the build tree, the Wine prefixes inside it, and a quiet, dialog-free
+# Wine. The tests use the main prefix and scripts/run a copy of its own: two programs in one
+# prefix share one wineserver, and with it the keyboard focus and each other's shutdown.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 export WINEPREFIX="$BUILD/wineprefix"
@@ -17,6 +19,12 @@ ensure_prefix() {
   timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
   timeout 60 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 || true
   touch "$WINEPREFIX/.zan-ready"
+}
+
+# Switches to the prefix of scripts/run, copied from the main one the first time.
+use_run_prefix() {
+  export WINEPREFIX="$BUILD/wineprefix-run"
+  [ -f "$WINEPREFIX/.zan-ready" ] || { rm -rf "$WINEPREFIX"; cp -a "$BUILD/wineprefix" "$WINEPREFIX"; }
 }
 
 # Configures (once) and builds everything, assets included.

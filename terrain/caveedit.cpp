@@ -213,7 +213,9 @@ static void PaintSelectedPair(int n)
 
 static void DeletePickedCave()
 {
-    SMD.bLeftDown = false;   // one deletion per press
+    // One deletion per press, held or clicked between two frames.
+    SMD.bLeftDown = false;
+    SMD.bLeftClick = false;
     m_iSelectedTriangle = PickCaveTriangle();
     if (m_iSelectedTriangle == NO_CAVE_TRIANGLE)
         return;
@@ -251,7 +253,9 @@ void ProcessCaveEdit(int tool)
 
     if (tool != CAVE_TOOL_ADD && (!IsCaveTileAt(iTile) || bTexEdit))
         return;
-    if (!SMD.bLeftDown)
+    // A click pressed and released between two frames is a press too; the right button
+    // does nothing here.
+    if (!SMD.bLeftDown && !SMD.bLeftClick)
         return;
     switch (tool)
     {

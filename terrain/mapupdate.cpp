@@ -186,6 +186,9 @@ void RemoveCaveAtTile(int iIndex)
         return;
     int x, z;
     SplitTileIndex(iIndex, &x, &z);
+    // Without a cave here there is nothing to renumber: the others keep their places.
+    if (m_MapData.siTileType[x][z] != 1)
+        return;
     short siRemoved = m_MapData.siCaveNumber[x][z];
     m_MapData.siTileType[x][z] = 0;
     m_MapData.siCaveNumber[x][z] = 0;

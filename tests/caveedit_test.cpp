@@ -195,10 +195,12 @@ TEST_F(CaveEdit, TheDeleteToolTakesOneCavePerPressAndOnlyOnAHit)
     ProcessCaveEdit(CAVE_TOOL_DELETE);
     EXPECT_EQ(m_iNumCaves, 1);
 
-    // Deleting the only cave leaves nothing selected, so a new cave is not selected.
-    SMD.bLeftDown = true;
+    // Deleting the only cave leaves nothing selected, so a new cave is not selected. A click
+    // pressed and released between two frames deletes too, and is taken.
+    SMD.bLeftClick = true;
     PointAt(0, 3);
     ProcessCaveEdit(CAVE_TOOL_DELETE);
+    EXPECT_FALSE(SMD.bLeftClick);
     EXPECT_EQ(m_iNumCaves, 0);
     EXPECT_EQ(m_iSelectedTriangle, NO_CAVE_TRIANGLE);
     ASSERT_TRUE(AddCave(50, 50));
@@ -271,9 +273,11 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
     // Through the land editor's two steps in CAVE EDIT, as a frame runs them.
     m_bCaveEdit = true;
     m_siEditTool = CAVE_TOOL_ADD;
-    SMD.bLeftDown = true;
     for (int x = 40; x < 50; x++)
     {
+        // The first half clicked between two frames, the rest held.
+        SMD.bLeftDown = x >= 45;
+        SMD.bLeftClick = x < 45;
         D3DXVECTOR3 mid = (m_vScreenCornerBL[x][50] + m_vScreenCornerTR[x][50]) / 2.0f;
         SMD.siX = (short)mid.x;
         SMD.siY = (short)mid.y;

@@ -225,6 +225,8 @@ TEST_F(Caves, DeletingACaveClosesUpTheRecordsSummariesBuffersAndTileNumbers)
 
         m_iCurrentCave = pass;
         DeleteCave();
+        // The tile holds no cave now: removing one there renumbers nothing.
+        RemoveCaveAtTile(GetTileIndex(iTiles[pass][0], 10));
         EXPECT_EQ(GetNumCaves(), 2);
         EXPECT_EQ(m_iCurrentCave, pass == 0 ? 0 : pass - 1);
         ASSERT_EQ(GetCaveDataCount(), 32);

@@ -48,9 +48,15 @@ protected:
         DeleteFont();
     }
 
+    // The previews drawn, the alpha one too: the selector takes the pointer only over them.
     void SetUp() override
     {
         SMD = {};
+        m_bTextureStrip = true;
+        m_bCaveEdit = false;
+        m_siEditTool = TOOL_PAINT_TEXTURE;
+        m_iSelectedTile = 0;
+        m_MapData.siAlphaTexture[0][0] = 1;
         m_iSelectedUVCorner = 0;
         m_base = Blank();
         m_alpha = Blank();
@@ -136,7 +142,7 @@ TEST_F(CornerSelector, DraggingSetsWholeStepsOf128thsClampedToTheTexture)
 {
     Update(20, 310, true);
     EXPECT_EQ(Corner(m_base, 1), D3DXVECTOR2(15.0f / 128, 110.0f / 128));
-    Update(2, 150, true);
+    Update(2, 197, true);
     EXPECT_EQ(Corner(m_base, 1), D3DXVECTOR2(0.0f, 0.0f));
     Update(137, 332, true);
     EXPECT_EQ(Corner(m_base, 1), D3DXVECTOR2(1.0f, 1.0f));
@@ -240,16 +246,25 @@ protected:
     }
 };
 
-TEST_F(CornerEditing, AClickLeftOfThePanelsMovesTheHeldCornerOfTheTileItPicks)
+// Where no preview is drawn the land is under the pointer, and a press there moves no corner.
+TEST_F(CornerEditing, APressLeftOfThePanelsWhereNoneIsDrawnIsAPressOnTheLand)
 {
-    m_siEditTool = TOOL_ROTATE;
-    Step(50, 600, true, true);
+    m_bTextureStrip = false;
+    Step(100, 300, true, true);
     int x, z;
     SplitTileIndex(GetSelectedTile(), &x, &z);
     ASSERT_NE(GetSelectedTile(), 0) << "a tile is picked under the pointer";
-    // The pointer is in the alpha band, so the alpha record's corner 1 is the nearest.
-    EXPECT_EQ(m_iSelectedUVCorner, 5);
-    EXPECT_EQ(Corner(m_AlphaTexCoords[x][z], 1), D3DXVECTOR2(45.0f / 128, 1.0f));
+    EXPECT_EQ(m_MapData.siAlphaTexture[x][z], 4) << "the paint tool acts";
+    EXPECT_EQ(Corner(m_BaseTexCoords[x][z], 4), Corner(Blank(), 4));
+    EXPECT_EQ(Corner(m_AlphaTexCoords[x][z], 4), Corner(Blank(), 4));
+
+    m_bTextureStrip = true;
+    m_siEditTool = TOOL_ROTATE;
+    SplitTileIndex(PickTile(50, 600), &x, &z);
+    short siTurns = m_MapData.siBaseRotation[x][z];
+    Step(50, 600, true, true);
+    EXPECT_EQ(m_MapData.siBaseRotation[x][z], (siTurns + 1) % 4) << "below the previews too";
+    EXPECT_EQ(Corner(m_AlphaTexCoords[x][z], 1), Corner(Blank(), 1));
 }
 
 TEST_F(CornerEditing, ADragFromAPanelOntoTheMapPaintsNothingUntilReleased)

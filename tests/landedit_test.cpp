@@ -179,7 +179,7 @@ TEST_F(LandEdit, PaintFollowsAHeldButtonTheOtherToolsOnlyTheClick)
     EXPECT_EQ(m_MapData.siBaseTexture[0][0], 16);
 }
 
-TEST_F(LandEdit, AClickReleasedBeforeTheFrameStillActs)
+TEST_F(LandEdit, AClickActsOnceReleasedBeforeTheFrameOrMovedWithinIt)
 {
     SMD.siX = 500;
     SMD.siY = 400;
@@ -187,6 +187,21 @@ TEST_F(LandEdit, AClickReleasedBeforeTheFrameStillActs)
     ZANRun();
     EXPECT_EQ(m_MapData.siAlphaTexture[m_cx][m_cz], 4);
     SMD = MouseData();
+
+    // A move in the frame of the click runs the button step from the window procedure first.
+    for (short siTool : {TOOL_MIRROR_X, TOOL_ROTATE, TOOL_FLIP_TRIANGLE})
+    {
+        m_siEditTool = siTool;
+        SMD.siX = 500;
+        SMD.siY = 400;
+        SMD.bLeftDown = SMD.bLeftClick = true;
+        ProcessLeftMouseButton();
+        ZANRun();
+        SMD = MouseData();
+    }
+    EXPECT_EQ(m_MapData.siBaseRotation[m_cx][m_cz], 1);
+    EXPECT_TRUE(m_MapData.bBaseFlipX[m_cx][m_cz]) << "a mirror must not undo itself";
+    EXPECT_TRUE(m_MapData.bTriangleFlip[m_cx][m_cz]);
 }
 
 TEST_F(LandEdit, SamplingTakesTheTileTextureOrTheCornerHeight)
@@ -251,6 +266,7 @@ TEST_F(LandEdit, APointerOverNoTileChangesNothing)
 
 TEST_F(LandEdit, AButtonPressedOverTheCornerPanelsEditsNoLandUntilReleased)
 {
+    m_bTextureStrip = true;
     SMD.bLeftDown = true;
     Hover(50, 250);
     EXPECT_TRUE(m_bEditingUV);

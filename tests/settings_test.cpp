@@ -138,7 +138,7 @@ TEST_F(TypedName, AFullNameOfThirtyCharactersTakesNoMore)
     EXPECT_EQ(std::string(m_cTypedName), full.substr(0, 29) + "Q");
 }
 
-TEST_F(TypedName, EnterSavesUnderTheNameButNotAnEmptyOne)
+TEST_F(TypedName, EnterSavesUnderTheNameTheEmptyOneTooButNeverUnderADeviceName)
 {
     DeleteFileA("savegame\\TWO HILLS.gam");
     Type("TWO HILLS", {VK_RETURN});
@@ -146,12 +146,25 @@ TEST_F(TypedName, EnterSavesUnderTheNameButNotAnEmptyOne)
     EXPECT_EQ(m_siScreenMode, 2);
     EXPECT_STREQ(m_cTypedName, "TWO HILLS");
 
+    DeleteFileA("savegame\\.gam");
     m_siScreenMode = 1;
     Type("", {VK_RETURN});
-    EXPECT_FALSE(FileExists("savegame\\.gam"));
-    EXPECT_EQ(m_siScreenMode, 1) << "the user can still type a name";
+    EXPECT_TRUE(FileExists("savegame\\.gam"));
+    EXPECT_EQ(m_siScreenMode, 2);
+
+    // Opening a device would block the save and, 15 seconds on, close the program.
+    m_siScreenMode = 1;
+    InitErrorLog();
+    Type("AUX", {VK_RETURN});
+    EXPECT_EQ(m_siScreenMode, 1) << "the user can still mend the name";
     EXPECT_FALSE(m_KeyboardState.bKeyDown) << "one refusal per press, not one per frame";
-    EXPECT_EQ(ReadLog().back(), "SAVE screen: no map name typed; the map was not saved");
+    std::vector<std::string> log = ReadLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1], "SaveData: the name \"AUX\" is one Windows keeps for a device");
+    for (const char* name : {"com7", "Lpt1 .OLD", "nul.x.y", "CON"})
+        EXPECT_TRUE(IsDeviceName(name)) << name;
+    for (const char* name : {"COM0", "COM10", "AUXILIARY", "LPT", " CON", "NULL"})
+        EXPECT_FALSE(IsDeviceName(name)) << name;
 
     DeleteFileA("savegame\\TWO HILLS.gam");
     m_siScreenMode = 0;
@@ -257,10 +270,11 @@ TEST_F(LoadList, AFewFilesDoNotScrollAndAStaleTopIsClamped)
     EXPECT_EQ(m_iLoadListTop, 0);
 }
 
-TEST_F(LoadList, RowsAreFifteenPixelBandsBetweenDeadMargins)
+TEST_F(LoadList, RowsAreFifteenPixelBandsTheFirstReachingUpIntoTheTitleBand)
 {
-    EXPECT_EQ(LoadListRowAt(500, 334), -1) << "the title band above the rows";
-    EXPECT_EQ(LoadListRowAt(500, 321), -1);
+    EXPECT_EQ(LoadListRowAt(500, 320), -1) << "the title band above the rows";
+    EXPECT_EQ(LoadListRowAt(500, 321), 0) << "row 0 reaches 14 pixels above its text";
+    EXPECT_EQ(LoadListRowAt(500, 334), 0);
     EXPECT_EQ(LoadListRowAt(500, 335), 0);
     EXPECT_EQ(LoadListRowAt(500, 349), 0);
     EXPECT_EQ(LoadListRowAt(500, 350), 1);
@@ -296,7 +310,7 @@ TEST_F(LoadList, AClickOnARowLoadsThatMapAndMakesItsNameCurrent)
     EXPECT_FALSE(SMD.bLeftDown) << "the held button must not paint on the game screen";
 
     m_siScreenMode = 0;
-    ShowLoadScreen(500, 330, true);
+    ShowLoadScreen(500, 320, true);
     EXPECT_EQ(m_siScreenMode, 0) << "a click on the title loads nothing";
 }
 
