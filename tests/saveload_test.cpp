@@ -62,20 +62,47 @@ static ::testing::AssertionResult SameMap(const std::string& path, const std::st
     }
 }
 
-// The typed name polls held keys once a frame, so a key is held across several frames even
-// on a busy machine; a held key does not repeat here.
+// Every step waits for the frames the trace (keypad 5) logs, so a busy machine only slows it.
+static const DWORD LIMIT_MS = 120000;
+
+static void Frames(size_t from, int n)
+{
+    ASSERT_TRUE(WaitForTracedFrames(from, n, LIMIT_MS)) << n << " frames not seen";
+}
+
+// A key the window procedure takes: pressed, released, and a frame on.
 static void Key(WORD wVk)
 {
+    size_t from = LogSize();
     keybd_event((BYTE)wVk, 0, 0, 0);
-    Sleep(300);
     keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
-    Sleep(150);
+    Frames(from, 2);
+}
+
+// The typed name polls held keys once a frame, and Wine may report a key pressed a moment ago
+// as still up. A frame scans again until the key has acted, so the key is held until a whole
+// frame has gone by without a scan.
+static void TypedKey(WORD wVk)
+{
+    size_t from = LogSize();
+    keybd_event((BYTE)wVk, 0, 0, 0);
+    bool bTaken = false;
+    for (DWORD t = 0; t < LIMIT_MS && !bTaken; t += 50, Sleep(50))
+    {
+        std::string log = ReadZanLog();
+        size_t scan = log.rfind("GetKeyboardData");
+        size_t end = scan == std::string::npos || scan < from ? std::string::npos
+                                                              : log.find("ZANRun End", scan);
+        bTaken = end != std::string::npos && log.find("ZANRun End", end + 1) != std::string::npos;
+    }
+    EXPECT_TRUE(bTaken) << "key " << wVk << " not taken";
+    keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
 }
 
 static void Type(const char* text)
 {
     for (const char* p = text; *p != '\0'; p++)
-        Key(*p == ' ' ? VK_SPACE : (WORD)*p);
+        TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p);
 }
 
 // The LOAD list shows the files in the directory search's order from the top.
@@ -101,17 +128,18 @@ static void ClickRow(const std::string& name)
     int iRow = ListRow(name);
     ASSERT_GE(iRow, 0) << name;
     ASSERT_LT(iRow, 14) << name;
+    size_t from = LogSize();
     SetCursorPos(500, 342 + 15 * iRow);
-    Sleep(200);
+    Frames(from, 1);
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Sleep(60);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Sleep(500);
+    // The frame after the click draws the list and loads the file.
+    Frames(LogSize(), 2);
 }
 
 static bool WaitForFile(const std::string& path, const std::string& notClock)
 {
-    for (int i = 0; i < 300; i++)
+    for (DWORD t = 0; t < LIMIT_MS; t += 100)
     {
         std::string text = ReadFile(path);
         if (!text.empty() && text.back() == '\n' && ClockLine(text) != notClock)
@@ -149,17 +177,14 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
 
     Zan zan;
     ASSERT_TRUE(StartZan(&zan.pi)) << ZanExePath();
-    ASSERT_NE(WaitForWindow(15000), (HWND)NULL);
-    // Started once its last cave model is read; then it shows the LOAD screen.
-    for (int i = 0; i < 300; i++, Sleep(100))
-        if (ReadFile("ZANerrors.log").find("cavexneg.pie") != std::string::npos)
-            break;
-    Sleep(1000);
+    ASSERT_NE(WaitForWindow(LIMIT_MS), (HWND)NULL);
+    ASSERT_TRUE(WaitForStartUp(LIMIT_MS)) << "not started";
+    Key(VK_NUMPAD5);   // the trace, whose lines mark the frames
 
     ClickRow("HILLS.gam");
     Key('S');
     Type("\b\b\b\b\bCOPY 1");   // the loaded map's name comes first
-    Key(VK_RETURN);
+    TypedKey(VK_RETURN);
     EXPECT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
     EXPECT_TRUE(SameMap("savegame\\COPY 1.gam", hills));
 
@@ -167,13 +192,14 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     Key('R');
     ClickRow("FLAT.gam");
     Key('S');
-    Key(VK_RETURN);
+    TypedKey(VK_RETURN);
     EXPECT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
     EXPECT_TRUE(SameMap("savegame\\FLAT.gam", flat));
 
     Key('R');
     ClickRow("COPY 1.gam");
-    Key(VK_ESCAPE);   // leaving saves the map shown as the backup
-    ASSERT_EQ(WaitForSingleObject(zan.pi.hProcess, 30000), WAIT_OBJECT_0) << "did not close";
+    keybd_event(VK_ESCAPE, 0, 0, 0);   // leaving saves the map shown as the backup
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    ASSERT_EQ(WaitForSingleObject(zan.pi.hProcess, LIMIT_MS), WAIT_OBJECT_0) << "did not close";
     EXPECT_TRUE(SameMap("savegame\\VEZIDI.bak", hills));
 }

@@ -2,6 +2,9 @@
 #include "support/zanprocess.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 std::string ZanExePath()
 {
@@ -37,4 +40,56 @@ HWND WaitForWindow(DWORD dwMs)
         Sleep(50);
     }
     return NULL;
+}
+
+std::string ReadZanLog()
+{
+    std::ifstream in("ZANerrors.log", std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+size_t LogSize()
+{
+    return ReadZanLog().size();
+}
+
+bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs)
+{
+    for (DWORD t = 0; t < dwMs; t += 50, Sleep(50))
+    {
+        std::string log = ReadZanLog();
+        size_t at = from;
+        bool bFound = true;
+        for (const char* text : texts)
+        {
+            at = at <= log.size() ? log.find(text, at) : std::string::npos;
+            if (at == std::string::npos)
+            {
+                bFound = false;
+                break;
+            }
+            at += strlen(text);
+        }
+        if (bFound)
+            return true;
+    }
+    return false;
+}
+
+bool WaitForTracedFrames(size_t from, int n, DWORD dwMs)
+{
+    for (int i = 0; i < n; i++)
+    {
+        if (!WaitForLog(from, {"ZANRun End"}, dwMs))
+            return false;
+        from = ReadZanLog().find("ZANRun End", from) + 1;
+    }
+    return true;
+}
+
+bool WaitForStartUp(DWORD dwMs)
+{
+    return WaitForLog(0, {"cavexneg.pie"}, dwMs);
 }

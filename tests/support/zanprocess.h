@@ -1,6 +1,9 @@
-// Starting the program itself from a test: where zan.exe is and when its window is up.
+// Starting the program itself from a test: where zan.exe is, when its window is up, and what
+// its log says it has done. A loaded machine stretches every step, so tests wait for these
+// events with generous limits instead of sleeping a fixed time.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <windows.h>
 
@@ -13,3 +16,15 @@ bool StartZan(PROCESS_INFORMATION* pPi);
 // The program's window once it exists and has the focus (waited for up to 10 s more), or
 // null after dwMs.
 HWND WaitForWindow(DWORD dwMs);
+
+// Waits up to dwMs for the lines holding each text, one after the other in this order, in the
+// log (ZANerrors.log in the working directory) past its first `from` bytes; false on timeout.
+bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs);
+// The log as it stands, bytes as written.
+std::string ReadZanLog();
+// The log's size now, to wait for what comes after it.
+size_t LogSize();
+// With the trace on (keypad 5), waits for n whole frames logged past `from`.
+bool WaitForTracedFrames(size_t from, int n, DWORD dwMs);
+// Started: the last cave model read is the last step before the message loop.
+bool WaitForStartUp(DWORD dwMs);
