@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The cave editor as a user drives zan.exe with mouse and keys: a ridge raised with the
-# height keys, X, the add tool clicked on two tiles of its slope, Escape; the backup map
-# holds the raised corners and the two caves.
+# height keys on corners picked by clicks, X, the add tool clicked on two tiles of its slope,
+# Escape; the backup map holds the raised corners and the two caves. Input waits for the
+# program's log, not for a time; messages (the keys) are taken in the order they are sent.
 #
 # Screen positions are those of the start view on a 1024 x 768 screen (camera over (40, 30)
 # at height 20, looking along +z): corner (x, 58) lies at (512 + 72 (x - 40), 436), the middle
@@ -12,37 +13,29 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all
 backup=savegame/VEZIDI.bak
 rm -f "$backup" ZANerrors.log
 
+source "$(dirname "$0")/zanwait.sh"
 /usr/lib/wine/wine64 "$build/run/zan.exe" </dev/null >/dev/null 2>wine.err &
 zan=$!
-for _ in $(seq 150); do
-  xdotool search --name "Zan ZAVAZA C/S APP" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+trap 'kill $zan 2>/dev/null' EXIT
+wait_started || exit 1
 xdotool mousemove 600 600    # off the screen's edges, which scroll the camera
-sleep 1.5
-
-click() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool mousedown 1; sleep 0.2; xdotool mouseup 1; sleep 0.3; }
 
 xdotool key Escape           # from the LOAD screen to the game
-sleep 0.3
-xdotool key e                # the height tool, raised by keys
+xdotool key e                # the height tool, raised by keys; a click picks the corner
 for x in 440 512 584 656; do
-  xdotool mousemove "$x" 436
-  sleep 1.5                  # the hover step picks the corner under the moved pointer
-  for _ in $(seq 36); do xdotool key KP_Add; sleep 0.03; done
-  sleep 2                    # each raise rebuilds the land; let the keys drain
+  click_at "$x" 436 || exit 1
+  for _ in $(seq 36); do xdotool key KP_Add; done
 done
 xdotool key x
-sleep 0.3
-click 1005 45                # the palette's bottom right cell: the add tool
-click 475 428
-click 622 428
+click_at 1005 45 || exit 1   # the palette's bottom right cell: the add tool
+click_at 475 428 || exit 1
+from=$(log_size)
+xdotool mousemove 622 428 click 1   # a quick click: pressed and released within a frame
+wait_log "$from" ProcessLeftMouseButton || exit 1
 xdotool mousemove 600 700
-sleep 0.3
 xdotool key Escape           # memorial screen, backup, quit
 
-for _ in $(seq 200); do kill -0 $zan 2>/dev/null || break; sleep 0.1; done
-kill -0 $zan 2>/dev/null && { echo "zan.exe did not quit"; kill $zan; exit 1; }
+wait_ended $zan || { echo "zan.exe did not quit"; exit 1; }
 [ -f "$backup" ] || { echo "no backup written"; cat wine.err; exit 1; }
 
 # Line 3 + 2 (100 z + x) starts with the height of corner (x, z); after the 10,000 tiles come

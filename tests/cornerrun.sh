@@ -6,26 +6,28 @@ build=$1
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 mkdir -p savegame
 rm -f ZANerrors.log savegame/VEZIDI.bak
+source "$(dirname "$0")/zanwait.sh"
 /usr/lib/wine/wine64 "$build/run/zan.exe" </dev/null >/dev/null 2>wine.err &
 pid=$!
-for _ in $(seq 300); do grep -q cavexneg.pie ZANerrors.log 2>/dev/null && break; sleep 0.1; done
-sleep 1
-act() { xdotool "$@"; sleep 0.4; }
-act mousemove 500 400
-act key Escape                  # from the LOAD screen to the game screen
-act key t                       # the strip, and with it the previews
-act mousemove 520 420
-act mousedown 1                 # paint tool: texture 4, an alpha texture, on the tile there
-act mouseup 1
-act mousemove 14 318            # base preview, texture corner 1
-act mousedown 1
-act mousemove 40 290
-act mousemove 60 260            # panel point (55, 60)
-act mouseup 1
-act mousemove 600 300
-act key Escape                  # memorial screen, backup, quit
-for _ in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && { kill $pid; echo "did not quit"; cat wine.err; exit 1; }
+trap 'kill $pid 2>/dev/null' EXIT
+wait_started || exit 1
+xdotool mousemove 500 400
+xdotool key Escape              # from the LOAD screen to the game screen
+xdotool key t                   # the strip, and with it the previews
+click_at 520 420 || exit 1      # paint tool: texture 4, an alpha texture, on the tile there
+xdotool mousemove 14 318        # base preview, texture corner 1
+from=$(log_size)
+xdotool mousedown 1
+wait_log "$from" ProcessLeftMouseButton || exit 1
+xdotool mousemove 40 290
+from=$(log_size)
+xdotool mousemove 60 260        # panel point (55, 60)
+# Three button steps after the move: at least one in a frame that read the new pointer.
+wait_log "$from" ProcessLeftMouseButton 3 || exit 1
+xdotool mouseup 1
+xdotool mousemove 600 300
+xdotool key Escape              # memorial screen, backup, quit
+wait_ended $pid || { echo "did not quit"; cat wine.err; exit 1; }
 
 # Per tile two lines: its values (alpha texture the 9th), then its texture corners (base
 # corner 1 first). The painted tile has corner 1 at (55/128, 60/128), as the file rounds it;
