@@ -27,7 +27,7 @@ static void Key(WORD vk)
 static void LeftClickAt(int x, int y)
 {
     SetCursorPos(x, y);
-    size_t from = LogSize();
+    size_t from = ReadZanLog().size();
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     EXPECT_TRUE(WaitForLog(from, {"ProcessLeftMouseButton"}, LIMIT_MS)) << x << ", " << y;
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);

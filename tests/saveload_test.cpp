@@ -65,18 +65,13 @@ static ::testing::AssertionResult SameMap(const std::string& path, const std::st
 // Every step waits for the frames the trace (keypad 5) logs, so a busy machine only slows it.
 static const DWORD LIMIT_MS = 120000;
 
-static void Frames(size_t from, int n)
-{
-    ASSERT_TRUE(WaitForTracedFrames(from, n, LIMIT_MS)) << n << " frames not seen";
-}
-
-// A key the window procedure takes: pressed, released, and a frame on.
+// A key the window procedure takes: pressed, released, and a whole frame on.
 static void Key(WORD wVk)
 {
-    size_t from = LogSize();
+    size_t from = ReadZanLog().size();
     keybd_event((BYTE)wVk, 0, 0, 0);
     keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
-    Frames(from, 2);
+    ASSERT_TRUE(WaitForLog(from, {"ZANRun End", "ZANRun End"}, LIMIT_MS)) << "key " << wVk;
 }
 
 // The typed name polls held keys once a frame, and Wine may report a key pressed a moment ago
@@ -84,7 +79,7 @@ static void Key(WORD wVk)
 // frame has gone by without a scan.
 static void TypedKey(WORD wVk)
 {
-    size_t from = LogSize();
+    size_t from = ReadZanLog().size();
     keybd_event((BYTE)wVk, 0, 0, 0);
     bool bTaken = false;
     for (DWORD t = 0; t < LIMIT_MS && !bTaken; t += 50, Sleep(50))
@@ -128,13 +123,11 @@ static void ClickRow(const std::string& name)
     int iRow = ListRow(name);
     ASSERT_GE(iRow, 0) << name;
     ASSERT_LT(iRow, 14) << name;
-    size_t from = LogSize();
     SetCursorPos(500, 342 + 15 * iRow);
-    Frames(from, 1);
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     // The frame after the click draws the list and loads the file.
-    Frames(LogSize(), 2);
+    ASSERT_TRUE(WaitForLog(ReadZanLog().size(), {"ZANRun End", "ZANRun End"}, LIMIT_MS));
 }
 
 static bool WaitForFile(const std::string& path, const std::string& notClock)

@@ -50,11 +50,6 @@ std::string ReadZanLog()
     return out.str();
 }
 
-size_t LogSize()
-{
-    return ReadZanLog().size();
-}
-
 bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs)
 {
     for (DWORD t = 0; t < dwMs; t += 50, Sleep(50))
@@ -76,17 +71,6 @@ bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwM
             return true;
     }
     return false;
-}
-
-bool WaitForTracedFrames(size_t from, int n, DWORD dwMs)
-{
-    for (int i = 0; i < n; i++)
-    {
-        if (!WaitForLog(from, {"ZANRun End"}, dwMs))
-            return false;
-        from = ReadZanLog().find("ZANRun End", from) + 1;
-    }
-    return true;
 }
 
 bool WaitForStartUp(DWORD dwMs)

@@ -22,9 +22,5 @@ HWND WaitForWindow(DWORD dwMs);
 bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs);
 // The log as it stands, bytes as written.
 std::string ReadZanLog();
-// The log's size now, to wait for what comes after it.
-size_t LogSize();
-// With the trace on (keypad 5), waits for n whole frames logged past `from`.
-bool WaitForTracedFrames(size_t from, int n, DWORD dwMs);
 // Started: the last cave model read is the last step before the message loop.
 bool WaitForStartUp(DWORD dwMs);
