@@ -257,14 +257,6 @@ TEST_F(CornerEditing, APressLeftOfThePanelsWhereNoneIsDrawnIsAPressOnTheLand)
     EXPECT_EQ(m_MapData.siAlphaTexture[x][z], 4) << "the paint tool acts";
     EXPECT_EQ(Corner(m_BaseTexCoords[x][z], 4), Corner(Blank(), 4));
     EXPECT_EQ(Corner(m_AlphaTexCoords[x][z], 4), Corner(Blank(), 4));
-
-    m_bTextureStrip = true;
-    m_siEditTool = TOOL_ROTATE;
-    SplitTileIndex(PickTile(50, 600), &x, &z);
-    short siTurns = m_MapData.siBaseRotation[x][z];
-    Step(50, 600, true, true);
-    EXPECT_EQ(m_MapData.siBaseRotation[x][z], (siTurns + 1) % 4) << "below the previews too";
-    EXPECT_EQ(Corner(m_AlphaTexCoords[x][z], 1), Corner(Blank(), 1));
 }
 
 TEST_F(CornerEditing, ADragFromAPanelOntoTheMapPaintsNothingUntilReleased)

@@ -16,7 +16,7 @@ TEST(Run, WindowCoversTheScreenAndCloseShutsDownInOrder)
     PROCESS_INFORMATION pi;
     ASSERT_TRUE(StartZan(&pi)) << ZanExePath();
 
-    HWND hWnd = WaitForWindow(120000);   // a loaded machine starts it slowly
+    HWND hWnd = WaitForWindow(ZAN_WAIT_MS);
     ASSERT_NE(hWnd, (HWND)NULL) << "no window";
     RECT rcWin, rcDesk;
     GetWindowRect(hWnd, &rcWin);

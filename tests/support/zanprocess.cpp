@@ -2,7 +2,6 @@
 #include "support/zanprocess.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -50,30 +49,21 @@ std::string ReadZanLog()
     return out.str();
 }
 
-bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs)
+bool WaitForLog(size_t from, const char* text, int count, const char* after)
 {
-    for (DWORD t = 0; t < dwMs; t += 50, Sleep(50))
+    for (DWORD t = 0; t < ZAN_WAIT_MS; t += 50, Sleep(50))
     {
         std::string log = ReadZanLog();
-        size_t at = from;
-        bool bFound = true;
-        for (const char* text : texts)
+        size_t last = after ? log.rfind(after) : std::string::npos;
+        size_t at = last != std::string::npos && last > from ? last : from;
+        int n = 0;
+        while (n < count && (at = log.find(text, at)) != std::string::npos)
         {
-            at = at <= log.size() ? log.find(text, at) : std::string::npos;
-            if (at == std::string::npos)
-            {
-                bFound = false;
-                break;
-            }
-            at += strlen(text);
+            n++;
+            at++;
         }
-        if (bFound)
+        if (n == count)
             return true;
     }
     return false;
-}
-
-bool WaitForStartUp(DWORD dwMs)
-{
-    return WaitForLog(0, {"cavexneg.pie"}, dwMs);
 }

@@ -3,7 +3,6 @@
 // events with generous limits instead of sleeping a fixed time.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <windows.h>
 
@@ -17,10 +16,12 @@ bool StartZan(PROCESS_INFORMATION* pPi);
 // null after dwMs.
 HWND WaitForWindow(DWORD dwMs);
 
-// Waits up to dwMs for the lines holding each text, one after the other in this order, in the
-// log (ZANerrors.log in the working directory) past its first `from` bytes; false on timeout.
-bool WaitForLog(size_t from, std::initializer_list<const char*> texts, DWORD dwMs);
-// The log as it stands, bytes as written.
+// How long a test waits for any one event: a loaded machine stretches every step.
+const DWORD ZAN_WAIT_MS = 120000;
+
+// The log (ZANerrors.log in the working directory) as it stands, bytes as written.
 std::string ReadZanLog();
-// Started: the last cave model read is the last step before the message loop.
-bool WaitForStartUp(DWORD dwMs);
+// Waits up to ZAN_WAIT_MS for count lines holding text in the log past its first `from` bytes,
+// and past the last line holding `after` when there is one; false on timeout. Start-up ends
+// with the line "features\cavexneg.pie", the last cave model read.
+bool WaitForLog(size_t from, const char* text, int count = 1, const char* after = nullptr);
