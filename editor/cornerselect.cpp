@@ -162,15 +162,9 @@ void ProjectSelectedTileCorners()
     SplitTileIndex(GetSelectedTile(), &tx, &tz);
     if (tx < 0 || tx >= MAP_SIZE || tz < 0 || tz >= MAP_SIZE)
         return;
-    int nx = NextTileX(tx), nz = NextTileZ(tz);
-    float x = (float)(tx + m_iWrapOffsetX[tx]), z = (float)(tz + m_iWrapOffsetZ[tz]);
-    float s = (float)m_MapData.siHeightScale;
-    // The hilite tile's corners: the far ones one tile on, past column or row 99 too.
-    const D3DXVECTOR3 vCorner[4] = {
-        D3DXVECTOR3(x, m_MapData.siHeight[tx][tz] / s, z),
-        D3DXVECTOR3(x, m_MapData.siHeight[tx][nz] / s, z + 1.0f),
-        D3DXVECTOR3(x + 1.0f, m_MapData.siHeight[nx][nz] / s, z + 1.0f),
-        D3DXVECTOR3(x + 1.0f, m_MapData.siHeight[nx][tz] / s, z)};
+    // The tile as the land draws it: the far corners one tile on, past column or row 99 too.
+    DrawnTile tile = GetDrawnTile(tx, tz);
+    const D3DXVECTOR3 vCorner[4] = {tile.vBL, tile.vTL, tile.vTR, tile.vBR};
     for (int k = 0; k < 4; k++)
     {
         D3DXVECTOR3 vScreen;

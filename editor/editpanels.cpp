@@ -257,7 +257,7 @@ void RenderLandEditGUI()
             SetLandTexture(m_siTexturePage + i);
             DrawQuad(m_pTextureStripVB[i], 0);
         }
-        if (!m_bCaveEdit)
+        if (AreTexturePreviewsShown())
         {
             RenderTexturePreviews();
             int x, z;

@@ -223,7 +223,15 @@ static char* PutFloat(char* p, float f)
     return p + text.size();
 }
 
-// Values separated by blanks, the line ended with CR LF as a text-mode stream writes it.
+// Lines end with CR LF, as a text-mode stream writes them.
+static char* PutLineEnd(char* p)
+{
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
+}
+
+// Values separated by blanks, then the line's end.
 static char* PutInts(char* p, const long long* pValues, int n)
 {
     for (int i = 0; i < n; i++)
@@ -232,9 +240,7 @@ static char* PutInts(char* p, const long long* pValues, int n)
             *p++ = ' ';
         p = PutInt(p, pValues[i]);
     }
-    *p++ = '\r';
-    *p++ = '\n';
-    return p;
+    return PutLineEnd(p);
 }
 
 static char* PutTile(char* p, const MapData& data, int x, int z)
@@ -254,9 +260,7 @@ static char* PutTile(char* p, const MapData& data, int x, int z)
                 *p++ = ' ';
             p = PutFloat(p, pRecs[r]->fUV[s_iFileOrder[i]]);
         }
-    *p++ = '\r';
-    *p++ = '\n';
-    return p;
+    return PutLineEnd(p);
 }
 
 static char* PutCaveRecord(char* p, const CaveData& rec)
@@ -268,8 +272,7 @@ static char* PutCaveRecord(char* p, const CaveData& rec)
         p = PutFloat(p, rec.vCorner[c].y);
         *p++ = ' ';
         p = PutFloat(p, rec.vCorner[c].z);
-        *p++ = '\r';
-        *p++ = '\n';
+        p = PutLineEnd(p);
     }
     const long long iValues[15] = {
         rec.siTexCoordA[0][0], rec.siTexCoordA[0][1], rec.siTexCoordA[1][0],
