@@ -43,6 +43,18 @@ static void ToggleToolPopup()
     m_iPopupY = SMD.siY > 384 ? SMD.siY - 64 : SMD.siY;
 }
 
+// The memorial screen handles no message while it stands, so the clicks given meanwhile wait
+// in the queue; they were meant for it, not for the land under the pointer when it returns.
+static void ShowMemorial()
+{
+    ShowSplash();
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE))
+        ;
+    SMD.bLeftDown = SMD.bRightDown = SMD.bLeftClick = SMD.bRightClick = false;
+    SMD.bLeftUp = SMD.bRightUp = true;
+}
+
 static void Escape()
 {
     if (m_siScreenMode == 2)
@@ -99,7 +111,7 @@ static void GameKey(WPARAM key)
     case 'F': m_bShowFilters = !m_bShowFilters; break;
     case 'G': ToggleGrid(); break;
     case 'H': ToggleMiniMapMode(); break;
-    case 'I': ShowSplash(); break;
+    case 'I': ShowMemorial(); break;
     case 'J': m_bLight1 = !m_bLight1; break;
     case 'L': m_bLighting = !m_bLighting; break;
     case 'M': m_bAutoScroll = !m_bAutoScroll; break;

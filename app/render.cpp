@@ -170,18 +170,15 @@ static void DrawCounters(int iBatches)
     DrawInt(620, 18, iBatches);
 }
 
-// The 2-D pointer over the palette, a settings screen, the strip, a texture panel or the
-// mini map; the tool's icon everywhere else. Bounds as the panels lie, strict or inclusive.
+// The 2-D pointer over the panels, a settings screen or a texture panel; the tool's icon
+// everywhere else, where a press edits the land. Bounds as the panels lie, strict or inclusive.
 static bool PointerWantsCursor()
 {
     int x = SMD.siX, y = SMD.siY;
     bool bCave = IsCaveEditMode();
-    bool bStrip = IsTextureStripShown();
-    if (x >= 960 && y < 64)
+    if (IsOverEditorPanel(x, y))
         return true;
     if (m_siScreenMode == 0 || m_siScreenMode == 1)
-        return true;
-    if (y >= 640 && bStrip)
         return true;
     if (bCave && y < 144 && x > 194 && x < 333)
         return true;
@@ -191,9 +188,7 @@ static bool PointerWantsCursor()
     bool bPreviews = AreTexturePreviewsShown();
     if (bPreviews && y > 195 && y < 333 && x < 138)
         return true;
-    if (bPreviews && SelectedTileHasAlpha() && y > 333 && y < 471 && x < 138)
-        return true;
-    return x < 100 && y < 100;
+    return bPreviews && SelectedTileHasAlpha() && y > 333 && y < 471 && x < 138;
 }
 
 static void DrawScene()

@@ -250,7 +250,7 @@ static void DrawEditInfoText()
 
 void RenderLandEditGUI()
 {
-    if (m_bTextureStrip && m_siEditTool != TOOL_HEIGHT && m_siEditTool != TOOL_PAINT_HEIGHT)
+    if (IsTextureStripDrawn())
     {
         for (int i = 0; i < 8; i++)
         {

@@ -51,11 +51,27 @@ static void SelectTool(int iTool)
     BuildLandEditGUI();
 }
 
+// The nearest corner of the tile under (x, y): a corner of the whole map may lie nearer on the
+// screen but hidden behind that tile, out of the user's sight. Only where the pointer is over
+// no tile does the nearest projected corner of the map count. Returns the tile, or
+// NO_PICKED_TILE.
+static int SelectCornerAt(int x, int y)
+{
+    int iTile = PickTile(x, y);
+    if (iTile < 0 || iTile >= MAP_SIZE * MAP_SIZE)
+    {
+        m_ptSelectedCorner = FindNearestScreenCorner(x, y);
+        return NO_PICKED_TILE;
+    }
+    m_ptSelectedCorner = FindNearestTileCorner(x, y, iTile % MAP_SIZE, iTile / MAP_SIZE);
+    return iTile;
+}
+
 void SelectNearestCorner()
 {
     POINT pt;
     if (GetCursorPos(&pt))
-        m_ptSelectedCorner = FindNearestScreenCorner(pt.x, pt.y);
+        SelectCornerAt(pt.x, pt.y);
 }
 
 // The tile under (x, y) becomes the selected one. A pointer over no tile leaves the
@@ -71,12 +87,15 @@ static bool PickSelectedTile(int x, int y)
     return true;
 }
 
-// The 3 x 3 palette of 20-pixel cells at (960, 0); true when the pointer is over it.
-static bool PaletteRegion(int x, int y)
+// The panels' regions: each is true when (x, y) is over it, and a click there (bClick) acts
+// on it.
+
+// The 3 x 3 palette of 20-pixel cells at (960, 0).
+static bool PaletteRegion(int x, int y, bool bClick)
 {
     if (x < 960 || y >= 64)
         return false;
-    if (SMD.bLeftClick && y >= 0)
+    if (bClick && y >= 0)
     {
         int iColumn = (x - 960) / 20;
         int iRow = y / 20;
@@ -87,12 +106,13 @@ static bool PaletteRegion(int x, int y)
     return true;
 }
 
-// The strip of eight 128-pixel texture slots along the bottom, while it is shown.
-static bool StripRegion(int x, int y)
+// The strip of eight 128-pixel texture slots along the bottom, while it is drawn: hidden by
+// tools 2 and 7, that part of the screen is the land's, where heights are edited most.
+static bool StripRegion(int x, int y, bool bClick)
 {
-    if (y < 640 || !m_bTextureStrip)
+    if (y < 640 || !IsTextureStripDrawn())
         return false;
-    if (SMD.bLeftClick && x >= 0)
+    if (bClick && x >= 0)
     {
         m_siSelectedTexture = (short)(x / 128 + m_siTexturePage);
         m_siEditTool = TOOL_PAINT_TEXTURE;
@@ -102,16 +122,21 @@ static bool StripRegion(int x, int y)
 }
 
 // The mini map shows row 99 at its top.
-static bool MiniMapRegion(int x, int y)
+static bool MiniMapRegion(int x, int y, bool bClick)
 {
     if (x >= 100 || y >= 100)
         return false;
-    if (SMD.bLeftClick && x >= 0 && y >= 0)
+    if (bClick && x >= 0 && y >= 0)
     {
         MoveCameraTo(x, 99 - y);
         CalculateScreenPosition();
     }
     return true;
+}
+
+bool IsOverEditorPanel(int x, int y)
+{
+    return PaletteRegion(x, y, false) || StripRegion(x, y, false) || MiniMapRegion(x, y, false);
 }
 
 // Tool 0 on a click: the tile's base texture, with the strip paged to it, and paint.
@@ -203,7 +228,8 @@ void ProcessLeftMouseButton()
 {
     LogError("ProcessLeftMouseButton");
     int x = SMD.siX, y = SMD.siY;
-    if (PaletteRegion(x, y) || StripRegion(x, y) || MiniMapRegion(x, y))
+    bool bClick = SMD.bLeftClick;
+    if (PaletteRegion(x, y, bClick) || StripRegion(x, y, bClick) || MiniMapRegion(x, y, bClick))
         return;
     if (m_bCaveEdit)
     {
@@ -215,10 +241,14 @@ void ProcessLeftMouseButton()
     ToolAction(x, y);
 }
 
+bool IsTextureStripDrawn()
+{
+    return m_bTextureStrip && m_siEditTool != TOOL_HEIGHT && m_siEditTool != TOOL_PAINT_HEIGHT;
+}
+
 bool AreTexturePreviewsShown()
 {
-    return m_bTextureStrip && !m_bCaveEdit && m_siEditTool != TOOL_HEIGHT &&
-           m_siEditTool != TOOL_PAINT_HEIGHT;
+    return IsTextureStripDrawn() && !m_bCaveEdit;
 }
 
 // The base preview, and below it the alpha preview while the selected tile has an alpha
@@ -231,7 +261,8 @@ bool IsOverCornerPanels(int x, int y)
 }
 
 // The paced part of the hover step: the hilite tile and nearest corner where the pointer
-// moved, and FAST EDIT's repeat while a button is held.
+// moved, and FAST EDIT's repeat while a button is held, but not over a panel: a press there
+// is the panel's.
 static void PacedHover(int x, int y)
 {
     DWORD dwNow = timeGetTime();
@@ -244,17 +275,14 @@ static void PacedHover(int x, int y)
     {
         m_ptLastPickMouse.x = x;
         m_ptLastPickMouse.y = y;
-        SelectNearestCorner();
-        int iTile = PickTile(x, y);
-        if (iTile >= 0 && iTile < MAP_SIZE * MAP_SIZE)
+        int iTile = SelectCornerAt(x, y);
+        if (iTile != NO_PICKED_TILE)
         {
-            int px = iTile % MAP_SIZE, pz = iTile / MAP_SIZE;
-            SetHiliteTile(px, pz);
+            SetHiliteTile(iTile % MAP_SIZE, iTile / MAP_SIZE);
             ToggleHiliteTile();
-            m_ptSelectedCorner = FindNearestTileCorner(x, y, px, pz);
         }
     }
-    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit)
+    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit && !IsOverEditorPanel(x, y))
     {
         if (SMD.bLeftDown)
             RaiseSelectedCorner();
@@ -273,7 +301,7 @@ void TestForPoint()
         m_bEditingUV = true;
         EditTileUV();
     }
-    if (m_bCaveEdit)
+    if (m_bCaveEdit && !IsOverEditorPanel(x, y))
         ProcessCaveEdit(m_siEditTool);
     if (IsHiliteTileShown())
         ToggleHiliteTile();
@@ -311,11 +339,6 @@ TileCorner GetSelectedCorner()
 bool IsCaveEditMode()
 {
     return m_bCaveEdit;
-}
-
-bool IsTextureStripShown()
-{
-    return m_bTextureStrip;
 }
 
 bool IsEditPanelShown()

@@ -49,17 +49,22 @@ void TestForPoint();
 void ProcessLeftMouseButton();
 // A tool from the popup palette; CAVE EDIT has no tools 3 to 7 and takes 0 instead.
 void SetEditTool(int iTool);
-// The projected corner nearest the pointer (read with GetCursorPos) becomes the selected one.
+// The corner under the pointer (read with GetCursorPos) becomes the selected one: the nearest
+// corner of the tile under it, or over no tile the nearest projected corner of the map.
 void SelectNearestCorner();
+// Over the palette, the strip while it is drawn or the mini map: the pointer is that panel's,
+// and neither mouse step edits the land or the caves behind it.
+bool IsOverEditorPanel(int x, int y);
 
 int GetSelectedTile();
 int GetSelectedTexture();
 TileCorner GetSelectedCorner();
 bool IsCaveEditMode();
-bool IsTextureStripShown();
 bool IsEditPanelShown();
 bool SelectedTileHasAlpha();
-// The selected tile's texture previews are drawn: strip shown, MAP EDIT, not tool 2 or 7.
+// The texture strip is drawn: switched on (T), and the tool is not 2 or 7.
+bool IsTextureStripDrawn();
+// The selected tile's texture previews are drawn: the strip drawn, in MAP EDIT.
 bool AreTexturePreviewsShown();
 // The pointer at (x, y) is over a drawn preview, where a press drags a texture corner.
 bool IsOverCornerPanels(int x, int y);

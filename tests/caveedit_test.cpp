@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/camera.h"
+#include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/screenvertex.h"
@@ -197,6 +198,7 @@ TEST_F(CaveEdit, TheDeleteToolTakesOneCavePerPressAndOnlyOnAHit)
 
     // Deleting the only cave leaves nothing selected, so a new cave is not selected. A click
     // pressed and released between two frames deletes too, and is taken.
+    SMD.bLeftDown = false;
     SMD.bLeftClick = true;
     PointAt(0, 3);
     ProcessCaveEdit(CAVE_TOOL_DELETE);
@@ -293,6 +295,27 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
     EXPECT_EQ(CaveTileCount(), 5);
     // Creating a cave does not select it.
     EXPECT_EQ(m_iCurrentCave, 0);
+
+    // Every tile a slope: a click on the palette's add cell, the strip or the mini map is
+    // theirs, and builds nothing on the land behind them.
+    for (int x = 0; x < MAP_SIZE; x++)
+        for (int z = 0; z < MAP_SIZE; z++)
+            m_MapData.siHeight[x][z] = (short)(z % 2 * 64);
+    CalculateScreenPosition();
+    m_bTextureStrip = true;
+    m_siScreenMode = 2;
+    for (POINT pt : {POINT{1010, 50}, POINT{300, 700}, POINT{50, 50}})
+    {
+        ASSERT_NE(PickTile(pt.x, pt.y), NO_PICKED_TILE) << pt.x << ", " << pt.y;
+        m_siEditTool = CAVE_TOOL_ADD;
+        SMD.siX = (short)pt.x;
+        SMD.siY = (short)pt.y;
+        SMD.bLeftDown = SMD.bLeftClick = true;
+        ZANRun();
+        SMD = MouseData();
+    }
+    m_bTextureStrip = false;
+    EXPECT_EQ(m_iNumCaves, 5);
 }
 
 TEST_F(CaveEdit, PanelCornersMapToTheTextureAndADragWritesTheNearestCorner)

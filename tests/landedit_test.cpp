@@ -8,6 +8,7 @@
 #include "app/camera.h"
 #include "app/frame.h"
 #include "app/msgproc.h"
+#include "app/splash.h"
 #include "editor/landedit.h"
 #include "editor/picking.h"
 #include "support/flatmap.h"
@@ -115,6 +116,15 @@ TEST_F(LandEdit, StripSlotsSelectTexturesOfThePageOnlyWhileShown)
     EXPECT_EQ(m_siSelectedTexture, 12);
     EXPECT_EQ(m_siEditTool, TOOL_PAINT_TEXTURE);
 
+    // Tools 2 and 7 hide the strip: the land there is theirs.
+    m_siEditTool = TOOL_PAINT_HEIGHT;
+    m_siCloneHeight = 40;
+    MovePointer(520, 700);
+    Click(520, 700);
+    EXPECT_EQ(m_siEditTool, TOOL_PAINT_HEIGHT);
+    EXPECT_EQ(m_siSelectedTexture, 12);
+    EXPECT_EQ(m_MapData.siHeight[m_ptSelectedCorner.x][m_ptSelectedCorner.z], 40);
+
     m_siEditTool = TOOL_FLIP_TRIANGLE;
     m_bTextureStrip = false;
     int iTile = PickTile(300, 700);
@@ -179,8 +189,28 @@ TEST_F(LandEdit, PaintFollowsAHeldButtonTheOtherToolsOnlyTheClick)
     EXPECT_EQ(m_MapData.siBaseTexture[0][0], 16);
 }
 
+static DWORD WINAPI SkipClock()
+{
+    static DWORD dwNow = 0;
+    return dwNow += 1000;
+}
+
 TEST_F(LandEdit, AClickActsOnceReleasedBeforeTheFrameOrMovedWithinIt)
 {
+    // A click given while the memorial screen stands was meant for it.
+    PostMessageA(m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(500, 400));
+    PostMessageA(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(500, 400));
+    m_pfnSplashClock = SkipClock;
+    MsgProc(m_hWnd, WM_KEYDOWN, 'I', 0);
+    MsgProc(m_hWnd, WM_KEYUP, 'I', 0);
+    m_pfnSplashClock = timeGetTime;
+    for (MSG msg; PeekMessageA(&msg, NULL, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE);)
+        DispatchMessageA(&msg);
+    SMD.siX = 500;
+    SMD.siY = 400;
+    ZANRun();
+    EXPECT_EQ(m_MapData.siAlphaTexture[m_cx][m_cz], 128);
+
     SMD.siX = 500;
     SMD.siY = 400;
     SMD.bLeftClick = true;   // pressed and released between two frames
@@ -220,15 +250,21 @@ TEST_F(LandEdit, SamplingTakesTheTileTextureOrTheCornerHeight)
     EXPECT_EQ(m_siSelectedTexture, 128);
     EXPECT_EQ(m_siTexturePage, MAX_TEXTURE_PAGE);
 
+    // A wall rising at the tile's far edge: near the top of its face the flat corners hidden
+    // behind it lie nearer on the screen than the face's own.
     for (int x = 0; x < MAP_SIZE; x++)
-        for (int z = 0; z < MAP_SIZE; z++)
+        for (int z = m_cz + 1; z <= m_cz + 3; z++)
             m_MapData.siHeight[x][z] = 97;
     CalculateScreenPosition();
+    D3DXVECTOR3 vLow = (m_vScreenCornerBL[m_cx][m_cz] + m_vScreenCornerBR[m_cx][m_cz]) / 2.0f;
+    D3DXVECTOR3 vHigh = (m_vScreenCornerTL[m_cx][m_cz] + m_vScreenCornerTR[m_cx][m_cz]) / 2.0f;
+    D3DXVECTOR3 vFace = vLow + (vHigh - vLow) * 0.85f;
+    MovePointer((int)vFace.x, (int)vFace.y);
     m_siEditTool = TOOL_SAMPLE;
-    Click(500, 400, true);
+    Click((int)vFace.x, (int)vFace.y, true);
     EXPECT_EQ(m_siCloneHeight, 97);
     EXPECT_EQ(m_siEditTool, TOOL_PAINT_HEIGHT);
-    EXPECT_GE(m_ptSelectedCorner.x, 0);
+    EXPECT_EQ(m_ptSelectedCorner.z, m_cz + 1);
 }
 
 TEST_F(LandEdit, APointerOverNoTileChangesNothing)
@@ -310,6 +346,16 @@ TEST_F(LandEdit, HoverHilitesTheTileAndFastEditRaisesOncePerPacedStep)
     m_bFastEdit = false;
     Hover(500, 400);
     EXPECT_EQ(m_MapData.siHeight[c.x][c.z], 0) << "only FAST EDIT repeats";
+
+    // A press on the palette or the mini map is theirs, not the land's behind them.
+    m_bFastEdit = true;
+    SMD.bRightDown = false;
+    SMD.bLeftDown = true;
+    for (POINT pt : {POINT{990, 30}, POINT{50, 50}})
+    {
+        Hover(pt.x, pt.y);
+        EXPECT_EQ(m_MapData.siHeight[m_ptSelectedCorner.x][m_ptSelectedCorner.z], 0);
+    }
     SMD = MouseData();
 }
 

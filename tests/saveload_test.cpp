@@ -79,15 +79,16 @@ static void TypedKey(WORD wVk)
 {
     size_t from = ReadZanLog().size();
     keybd_event((BYTE)wVk, 0, 0, 0);
-    EXPECT_TRUE(WaitForLog(from, "GetKeyboardData")) << "key " << wVk;
-    EXPECT_TRUE(WaitForLog(from, "ZANRun End", 2, "GetKeyboardData")) << "key " << wVk;
+    bool bTaken = WaitForLog(from, "GetKeyboardData") &&
+                  WaitForLog(from, "ZANRun End", 2, "GetKeyboardData");
     keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
+    ASSERT_TRUE(bTaken) << "key " << wVk << " not taken";
 }
 
 static void Type(const char* text)
 {
     for (const char* p = text; *p != '\0'; p++)
-        TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p);
+        ASSERT_NO_FATAL_FAILURE(TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p));
 }
 
 // The LOAD list shows the files in the directory search's order from the top.
@@ -162,25 +163,27 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     ASSERT_TRUE(StartZan(&zan.pi)) << ZanExePath();
     ASSERT_NE(WaitForWindow(ZAN_WAIT_MS), (HWND)NULL);
     ASSERT_TRUE(WaitForLog(0, "cavexneg.pie")) << "not started";
-    Key(VK_NUMPAD5);   // the trace, whose lines mark the frames
+    // Each step stops the run at its first failed wait, within ctest's limit, and the program
+    // is ended with it: the runs after this one need the display to themselves.
+    ASSERT_NO_FATAL_FAILURE(Key(VK_NUMPAD5));   // the trace, whose lines mark the frames
 
-    ClickRow("HILLS.gam");
-    Key('S');
-    Type("\b\b\b\b\bCOPY 1");   // the loaded map's name comes first
-    TypedKey(VK_RETURN);
-    EXPECT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
+    ASSERT_NO_FATAL_FAILURE(ClickRow("HILLS.gam"));
+    ASSERT_NO_FATAL_FAILURE(Key('S'));
+    ASSERT_NO_FATAL_FAILURE(Type("\b\b\b\b\bCOPY 1"));   // the loaded map's name comes first
+    ASSERT_NO_FATAL_FAILURE(TypedKey(VK_RETURN));
+    ASSERT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
     EXPECT_TRUE(SameMap("savegame\\COPY 1.gam", hills));
 
     // Another map over it; saving it again proves it loaded and took its name.
-    Key('R');
-    ClickRow("FLAT.gam");
-    Key('S');
-    TypedKey(VK_RETURN);
-    EXPECT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
+    ASSERT_NO_FATAL_FAILURE(Key('R'));
+    ASSERT_NO_FATAL_FAILURE(ClickRow("FLAT.gam"));
+    ASSERT_NO_FATAL_FAILURE(Key('S'));
+    ASSERT_NO_FATAL_FAILURE(TypedKey(VK_RETURN));
+    ASSERT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
     EXPECT_TRUE(SameMap("savegame\\FLAT.gam", flat));
 
-    Key('R');
-    ClickRow("COPY 1.gam");
+    ASSERT_NO_FATAL_FAILURE(Key('R'));
+    ASSERT_NO_FATAL_FAILURE(ClickRow("COPY 1.gam"));
     keybd_event(VK_ESCAPE, 0, 0, 0);   // leaving saves the map shown as the backup
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     ASSERT_EQ(WaitForSingleObject(zan.pi.hProcess, ZAN_WAIT_MS), WAIT_OBJECT_0) << "did not close";
