@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/camera.h"
-#include "app/frame.h"
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/screenvertex.h"
@@ -302,15 +301,14 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
         m_MapData.siHeight[i % MAP_SIZE][i / MAP_SIZE] = (short)(i / MAP_SIZE % 2 * 64);
     CalculateScreenPosition();
     m_bTextureStrip = true;
-    m_siScreenMode = 2;
     for (POINT pt : {POINT{1010, 50}, POINT{300, 700}, POINT{50, 50}})
     {
         m_siEditTool = CAVE_TOOL_ADD;
         SMD.siX = (short)pt.x;
         SMD.siY = (short)pt.y;
         SMD.bLeftDown = SMD.bLeftClick = true;
-        ZANRun();
-        SMD = MouseData();
+        TestForPoint();
+        ProcessLeftMouseButton();
     }
     m_bTextureStrip = false;
     EXPECT_EQ(m_iNumCaves, 5);
