@@ -58,10 +58,10 @@ static void SelectTool(int iTool)
 static int SelectCornerAt(int x, int y)
 {
     int iTile = PickTile(x, y);
-    if (iTile < 0 || iTile >= MAP_SIZE * MAP_SIZE)
+    if (iTile == NO_PICKED_TILE)
     {
         m_ptSelectedCorner = FindNearestScreenCorner(x, y);
-        return NO_PICKED_TILE;
+        return iTile;
     }
     m_ptSelectedCorner = FindNearestTileCorner(x, y, iTile % MAP_SIZE, iTile / MAP_SIZE);
     return iTile;

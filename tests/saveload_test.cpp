@@ -62,10 +62,19 @@ static ::testing::AssertionResult SameMap(const std::string& path, const std::st
     }
 }
 
+// Once a wait has failed every later step is skipped: the run then ends within ctest's limit,
+// and its program with it, so the runs after it have the display to themselves.
+static bool Stopped()
+{
+    return ::testing::Test::HasFailure();
+}
+
 // Every step waits for the frames the trace (keypad 5) logs, so a busy machine only slows it:
 // a key the window procedure takes is pressed, released, and a whole frame on.
 static void Key(WORD wVk)
 {
+    if (Stopped())
+        return;
     size_t from = ReadZanLog().size();
     keybd_event((BYTE)wVk, 0, 0, 0);
     keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
@@ -77,6 +86,8 @@ static void Key(WORD wVk)
 // frame has gone by without a scan.
 static void TypedKey(WORD wVk)
 {
+    if (Stopped())
+        return;
     size_t from = ReadZanLog().size();
     keybd_event((BYTE)wVk, 0, 0, 0);
     bool bTaken = WaitForLog(from, "GetKeyboardData") &&
@@ -88,7 +99,7 @@ static void TypedKey(WORD wVk)
 static void Type(const char* text)
 {
     for (const char* p = text; *p != '\0'; p++)
-        ASSERT_NO_FATAL_FAILURE(TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p));
+        TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p);
 }
 
 // The LOAD list shows the files in the directory search's order from the top.
@@ -111,6 +122,8 @@ static int ListRow(const std::string& name)
 
 static void ClickRow(const std::string& name)
 {
+    if (Stopped())
+        return;
     int iRow = ListRow(name);
     ASSERT_GE(iRow, 0) << name;
     ASSERT_LT(iRow, 14) << name;
@@ -123,7 +136,7 @@ static void ClickRow(const std::string& name)
 
 static bool WaitForFile(const std::string& path, const std::string& notClock)
 {
-    for (DWORD t = 0; t < ZAN_WAIT_MS; t += 100)
+    for (DWORD t = 0; t < ZAN_WAIT_MS && !Stopped(); t += 100)
     {
         std::string text = ReadFile(path);
         if (!text.empty() && text.back() == '\n' && ClockLine(text) != notClock)
@@ -163,27 +176,27 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     ASSERT_TRUE(StartZan(&zan.pi)) << ZanExePath();
     ASSERT_NE(WaitForWindow(ZAN_WAIT_MS), (HWND)NULL);
     ASSERT_TRUE(WaitForLog(0, "cavexneg.pie")) << "not started";
-    // Each step stops the run at its first failed wait, within ctest's limit, and the program
-    // is ended with it: the runs after this one need the display to themselves.
-    ASSERT_NO_FATAL_FAILURE(Key(VK_NUMPAD5));   // the trace, whose lines mark the frames
+    Key(VK_NUMPAD5);   // the trace, whose lines mark the frames
 
-    ASSERT_NO_FATAL_FAILURE(ClickRow("HILLS.gam"));
-    ASSERT_NO_FATAL_FAILURE(Key('S'));
-    ASSERT_NO_FATAL_FAILURE(Type("\b\b\b\b\bCOPY 1"));   // the loaded map's name comes first
-    ASSERT_NO_FATAL_FAILURE(TypedKey(VK_RETURN));
-    ASSERT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
+    ClickRow("HILLS.gam");
+    Key('S');
+    Type("\b\b\b\b\bCOPY 1");   // the loaded map's name comes first
+    TypedKey(VK_RETURN);
+    EXPECT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
     EXPECT_TRUE(SameMap("savegame\\COPY 1.gam", hills));
 
     // Another map over it; saving it again proves it loaded and took its name.
-    ASSERT_NO_FATAL_FAILURE(Key('R'));
-    ASSERT_NO_FATAL_FAILURE(ClickRow("FLAT.gam"));
-    ASSERT_NO_FATAL_FAILURE(Key('S'));
-    ASSERT_NO_FATAL_FAILURE(TypedKey(VK_RETURN));
-    ASSERT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
+    Key('R');
+    ClickRow("FLAT.gam");
+    Key('S');
+    TypedKey(VK_RETURN);
+    EXPECT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
     EXPECT_TRUE(SameMap("savegame\\FLAT.gam", flat));
 
-    ASSERT_NO_FATAL_FAILURE(Key('R'));
-    ASSERT_NO_FATAL_FAILURE(ClickRow("COPY 1.gam"));
+    Key('R');
+    ClickRow("COPY 1.gam");
+    if (Stopped())
+        return;
     keybd_event(VK_ESCAPE, 0, 0, 0);   // leaving saves the map shown as the backup
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     ASSERT_EQ(WaitForSingleObject(zan.pi.hProcess, ZAN_WAIT_MS), WAIT_OBJECT_0) << "did not close";
