@@ -11,7 +11,6 @@
 #include "app/renderstates.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
-#include "editor/settings.h"
 #include "terrain/mapupdate.h"
 #include "terrain/view.h"
 
@@ -50,8 +49,8 @@ int ToolPopupCell(int x, int y)
     return iColumn + 3 * iRow;
 }
 
-// Any left click closes the open popup, wherever it lands, and is not seen by later steps;
-// one on a cell selects its tool.
+// Any left click the overlays left closes the open popup, wherever it lands, and is not seen by
+// later steps; one on a cell selects its tool.
 static void TakePopupClick()
 {
     if (!m_bToolPopup || !SMD.bLeftClick)
@@ -89,11 +88,6 @@ static bool CameraMovedSinceRefresh()
 
 static void CameraStep()
 {
-    if (m_bKeyDown && m_siScreenMode == 1)
-    {
-        Trace("GetKeyboardData");
-        GetKeyboardData(m_cTypedName, &m_KeyboardState);
-    }
     Trace("CheckCamera");
     CheckCamera();
     if (CameraMovedSinceRefresh())
@@ -147,11 +141,12 @@ void BackupTimer(DWORD dwNow)
 void ZANRun()
 {
     Trace("ZANRun");
-    TakePopupClick();
+    // The overlays' text is drawn over everything, the popup too: a click on it is theirs.
     if (m_bShowRenderStates)
         CheckRenderStateClicks();
     if (m_bShowFilters)
         CheckFilterClicks();
+    TakePopupClick();
 
     // The SAVE and LOAD screens take the mouse: a click on them must not edit the map behind.
     if (m_siScreenMode == 2)

@@ -1,6 +1,6 @@
 // The frame logic: clicks on the popup and overlays, camera steps, frame time and rate.
 // needs: app/{camera,log,msgproc,renderstates}, terrain/{mapupdate,view},
-//        editor/{landedit,mapfile,settings}
+//        editor/{landedit,mapfile}
 #pragma once
 
 #include <windows.h>

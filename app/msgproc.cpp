@@ -7,6 +7,7 @@
 #include "app/splash.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
+#include "editor/settings.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
 
@@ -117,23 +118,32 @@ static void GameKey(WPARAM key)
     case 'M': m_bAutoScroll = !m_bAutoScroll; break;
     case 'N': ToggleNormals(); break;
     case 'R': m_siScreenMode = 0; break;
-    case 'S':
-        m_siScreenMode = 1;
-        // The typed name takes no key until the next key-down.
-        m_bKeyDown = false;
-        break;
+    case 'S': m_siScreenMode = 1; break;
     case 'T': ToggleTextureStrip(); break;
     case 'W': m_bWireframe = !m_bWireframe; break;
     case 'X': ToggleCaveEditMode(); break;
     }
 }
 
+// The SAVE screen types each key as its message comes, so a name takes the keys in the order
+// pressed, however they overlap and however slow the frames are.
+static void TypeKey(WPARAM key)
+{
+    if (m_bTrace)
+        LogError("GetKeyboardData");
+    GetKeyboardData(m_cTypedName, key);
+}
+
 static void KeyDown(WPARAM key)
 {
     m_bKeyDown = true;
     m_iKeysDown++;
-    if (!AllModesKey(key) && m_siScreenMode == 2)
+    if (AllModesKey(key))
+        return;
+    if (m_siScreenMode == 2)
         GameKey(key);
+    else if (m_siScreenMode == 1)
+        TypeKey(key);
 }
 
 static void KeyUp()

@@ -1,5 +1,5 @@
 // The window procedure and the input state it keeps for every other component.
-// needs: app/{devicelost,log,render,splash}, terrain/{mapdata,mapupdate}, editor/{landedit,mapfile}
+// needs: app/{devicelost,log,render,splash}, terrain/{mapdata,mapupdate}, editor/{landedit,mapfile,settings}
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,7 @@ struct MouseData
     short siY;          // pointer y, not clamped
 };
 
-// The keyboard record handed to the typed-name entry; only the held-key flag is used.
+// The keyboard record: whether a key is held.
 struct KeyboardState
 {
     bool bKeyDown;

@@ -188,10 +188,26 @@ static void StepFilter(DWORD* pdwValue)
         *pdwValue = 0;
 }
 
-// A left click inside the row at y (strictly, so boundary lines belong to no row) is taken.
-static bool TakeRowClick(int y)
+// A row's text runs from its label at x 0 to the end of its value, drawn at xValue (none
+// when strValue is null): a click anywhere on it is the row's.
+static int RowRight(const char* strLabel, int xValue, const char* strValue)
 {
-    if (!SMD.bLeftClick || SMD.siX >= 100 || SMD.siY <= y || SMD.siY >= y + 20)
+    int iRight = MeasureString(strLabel);
+    if (strValue != NULL && strValue[0] != '\0' && xValue + MeasureString(strValue) > iRight)
+        iRight = xValue + MeasureString(strValue);
+    return iRight;
+}
+
+// Inside the row at yRow strictly, so boundary lines belong to no row.
+static bool IsOnRow(int x, int y, int yRow, int iRight)
+{
+    return x < iRight && y > yRow && y < yRow + 20;
+}
+
+// A left click on the row is taken: no later step of the frame sees it.
+static bool TakeRowClick(int yRow, int iRight)
+{
+    if (!SMD.bLeftClick || !IsOnRow(SMD.siX, SMD.siY, yRow, iRight))
         return false;
     SMD.bLeftClick = false;
     SMD.bLeftDown = false;
@@ -260,21 +276,42 @@ static void StepRow(const RenderStateRow& row)
     }
 }
 
+static int RenderStateRowRight(const RenderStateRow& row)
+{
+    return RowRight(row.strLabel, 200, row.strName);
+}
+
 void CheckRenderStateClicks()
 {
     for (int i = 0; i < NUM_RENDER_STATE_ROWS; i++)
-        if (TakeRowClick(s_RenderStateRows[i].y))
+        if (TakeRowClick(s_RenderStateRows[i].y, RenderStateRowRight(s_RenderStateRows[i])))
             StepRow(s_RenderStateRows[i]);
 }
 
 static const char* const s_strFilterLabels[] = {"MINFILTER", "MAGFILTER", "MIPFILTER"};
 static DWORD* const s_pdwFilters[] = {&m_dwMinFilter, &m_dwMagFilter, &m_dwMipFilter};
 
+static int FilterRowRight(int i)
+{
+    return RowRight(s_strFilterLabels[i], 100, NameOf(s_strFilterNames, 8, *s_pdwFilters[i]));
+}
+
 void CheckFilterClicks()
 {
     for (int i = 0; i < 3; i++)
-        if (TakeRowClick(200 + 20 * i))
+        if (TakeRowClick(200 + 20 * i, FilterRowRight(i)))
             StepFilter(s_pdwFilters[i]);
+}
+
+bool IsOverDebugOverlay(int x, int y)
+{
+    for (int i = 0; m_bShowRenderStates && i < NUM_RENDER_STATE_ROWS; i++)
+        if (IsOnRow(x, y, s_RenderStateRows[i].y, RenderStateRowRight(s_RenderStateRows[i])))
+            return true;
+    for (int i = 0; m_bShowFilters && i < 3; i++)
+        if (IsOnRow(x, y, 200 + 20 * i, FilterRowRight(i)))
+            return true;
+    return false;
 }
 
 void DrawFilterOverlay()

@@ -15,6 +15,7 @@
 #include "app/text.h"
 #include "editor/cornerselect.h"
 #include "editor/editpanels.h"
+#include "editor/mapfile.h"
 #include "editor/settings.h"
 #include "terrain/cavebuffers.h"
 #include "terrain/cavemodels.h"
@@ -132,6 +133,8 @@ void InitObjects()
     BuildLandEditGUI();
     RestoreSettingsGUI();
     LoadCaveModels();
+    // The blank map is nobody's work: the backup keeps the last session's until it changes.
+    MarkMapSaved();
 }
 
 void RunMessageLoop(void (*pfnFrame)())

@@ -1,7 +1,7 @@
 // The process: window, Direct3D object and device, start-up, message loop and shutdown.
 // needs: app/{camera,cursor,d3dservices,devicelost,frame,log,msgproc,render,renderstates,text},
 //        terrain/{cavebuffers,cavemodels,caveoverlays,landtextures,mapdata,mapupdate},
-//        editor/{cornerselect,editpanels,settings}
+//        editor/{cornerselect,editpanels,mapfile,settings}
 #pragma once
 
 #include <windows.h>

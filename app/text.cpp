@@ -49,6 +49,14 @@ void DrawStringRGB(int x, int y, const char* text, int red, int green, int blue)
     DrawColoured(x, y, text, dwColour);
 }
 
+int MeasureString(const char* text)
+{
+    SIZE size = {0, 0};
+    if (m_pFont == NULL || FAILED(m_pFont->MeasureText(text, &size)))
+        return 0;
+    return (int)size.cx;
+}
+
 void DrawInt(int x, int y, int value)
 {
     char strBuffer[90];

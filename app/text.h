@@ -14,6 +14,8 @@ void DeleteFont();
 void DrawString(int x, int y, const char* text);
 // Opaque text in the colour given; each part counts only its low 8 bits.
 void DrawStringRGB(int x, int y, const char* text, int red, int green, int blue);
+// Width in pixels of one line of text as the strings above draw it; 0 before InitFont.
+int MeasureString(const char* text);
 // A number in opaque yellow, as "%d" and as "%3.6f".
 void DrawInt(int x, int y, int value);
 void DrawFloat(int x, int y, float value);

@@ -247,17 +247,25 @@ static void LoadFullMap()
     LoadData("BENCH.gam");
 }
 
+static void CheckBackup()
+{
+    SaveData(true, "");
+}
+
 static void BenchMapFile()
 {
     MakeFullMap();
     CreateDirectoryA("savegame", NULL);
     Timing save = Measure(SaveFullMap, 20);
     Timing load = Measure(LoadFullMap, 20);
+    Timing backup = Measure(CheckBackup, 20);
     printf("| full map with %d caves |\n", GetNumCaves());
     printf("| %-34s | %8.3f | %8.3f |          |        |\n", "SaveData", save.dMin,
            save.dMedian);
     printf("| %-34s | %8.3f | %8.3f |          |        |\n", "LoadData", load.dMin,
            load.dMedian);
+    printf("| %-34s | %8.3f | %8.3f |          |        |\n", "backup with nothing unsaved",
+           backup.dMin, backup.dMedian);
 }
 
 static int CountBatches()

@@ -8,6 +8,7 @@
 #include "app/camera.h"
 #include "app/log.h"
 #include "app/msgproc.h"
+#include "app/renderstates.h"
 #include "editor/cornerselect.h"
 #include "editor/editpanels.h"
 #include "editor/heightedit.h"
@@ -136,7 +137,8 @@ static bool MiniMapRegion(int x, int y, bool bClick)
 
 bool IsOverEditorPanel(int x, int y)
 {
-    return PaletteRegion(x, y, false) || StripRegion(x, y, false) || MiniMapRegion(x, y, false);
+    return PaletteRegion(x, y, false) || StripRegion(x, y, false) ||
+           MiniMapRegion(x, y, false) || IsOverDebugOverlay(x, y);
 }
 
 // Tool 0 on a click: the tile's base texture, with the strip paged to it, and paint.
@@ -229,7 +231,9 @@ void ProcessLeftMouseButton()
     LogError("ProcessLeftMouseButton");
     int x = SMD.siX, y = SMD.siY;
     bool bClick = SMD.bLeftClick;
-    if (PaletteRegion(x, y, bClick) || StripRegion(x, y, bClick) || MiniMapRegion(x, y, bClick))
+    // A drag onto a debug overlay's text leaves the land behind it alone.
+    if (PaletteRegion(x, y, bClick) || StripRegion(x, y, bClick) || MiniMapRegion(x, y, bClick) ||
+        IsOverDebugOverlay(x, y))
         return;
     if (m_bCaveEdit)
     {

@@ -1,6 +1,6 @@
 // The land editor: its state, the hover and button steps that turn the mouse into edits,
 // and the getters and toggles the keys, panels and cave editor use.
-// needs: app/{camera,log,msgproc},
+// needs: app/{camera,log,msgproc,renderstates},
 //        terrain/{caveedit,landbuffers,landtextures,mapdata,mapupdate,minimap,view},
 //        editor/{cornerselect,editpanels,heightedit,picking,textureedit}
 #pragma once
@@ -52,8 +52,8 @@ void SetEditTool(int iTool);
 // The corner under the pointer (read with GetCursorPos) becomes the selected one: the nearest
 // corner of the tile under it, or over no tile the nearest projected corner of the map.
 void SelectNearestCorner();
-// Over the palette, the strip while it is drawn or the mini map: the pointer is that panel's,
-// and neither mouse step edits the land or the caves behind it.
+// Over the palette, the strip while it is drawn, the mini map or a debug overlay's text: the
+// pointer is that panel's, and neither mouse step edits the land or the caves behind it.
 bool IsOverEditorPanel(int x, int y);
 
 int GetSelectedTile();

@@ -39,6 +39,11 @@ static const int s_iFileOrder[8] = {4, 5, 0, 1, 2, 3, 6, 7};
 // Powers of ten that doubles and floats hold exactly.
 static const double s_dPow10[11] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 
+// The map's text as last started, loaded or written with success; empty until then. The
+// backup writes only a map that differs from it, so it never replaces older work with a map
+// that is in a file already.
+static std::string s_strSavedMap;
+
 namespace
 {
 // A map as read from a file, applied only once the whole file has been read.
@@ -365,6 +370,21 @@ static void RemoveStaleTempFiles(const char* cKeep)
     }
 }
 
+// The same map as the last one started, loaded or written; the first line, the saving time,
+// is not the map's.
+static bool IsMapSaved(const std::string& text)
+{
+    if (s_strSavedMap.empty())
+        return false;
+    const size_t i = text.find('\n'), j = s_strSavedMap.find('\n');
+    return text.compare(i, std::string::npos, s_strSavedMap, j, std::string::npos) == 0;
+}
+
+void MarkMapSaved()
+{
+    FormatMap(&s_strSavedMap);
+}
+
 void SaveData(bool bBackup, const char* text)
 {
     char cPath[64];
@@ -376,12 +396,14 @@ void SaveData(bool bBackup, const char* text)
     if (!bBackup)
         m_siScreenMode = 2;
 
+    std::string strText;
+    FormatMap(&strText);
+    if (bBackup && IsMapSaved(strText))
+        return;
     // Written beside the old file and swapped in at the end, so a failed save keeps it.
     char cTemp[80];
     snprintf(cTemp, sizeof(cTemp), "%s%s", cPath, TEMP_EXT);
     RemoveStaleTempFiles(cTemp);
-    std::string strText;
-    FormatMap(&strText);
 
     char cCause[200];
     if (!WriteWholeFile(cTemp, strText, cCause, sizeof(cCause)))
@@ -395,7 +417,9 @@ void SaveData(bool bBackup, const char* text)
         DescribeError(GetLastError(), cCause, sizeof(cCause));
         DeleteFileA(cTemp);
         LogErrorf("SaveData: could not replace %s: %s; the map was not saved", cPath, cCause);
+        return;
     }
+    s_strSavedMap.swap(strText);
 }
 
 // A file's bytes for the log: control and non-ASCII bytes escaped, the length bounded.
@@ -830,7 +854,10 @@ bool LoadData(const char* fileName)
         LogErrorf("LoadData: %s %s; the map is unchanged", cPath, reader.cError);
         return false;
     }
+    // The map shown goes now: what it holds unsaved goes to the backup first.
+    SaveData(true, "");
     ReplaceBadHeightScale(pMap.get(), cPath);
     ApplyMap(*pMap);
+    MarkMapSaved();
     return true;
 }

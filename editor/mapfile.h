@@ -11,10 +11,15 @@ bool IsDeviceName(const char* name);
 
 // Writes the current map to "savegame\VEZIDI.bak" when bBackup, else to
 // "savegame\<text>.gam", where text is the current map name (m_cTypedName). A named save
-// switches to the game screen unless the name is refused; the backup leaves the screen as it is.
+// switches to the game screen unless the name is refused; the backup leaves the screen as it
+// is, and writes nothing while the map is the one last started, loaded or written.
 void SaveData(bool bBackup, const char* text);
 
+// The map as it stands counts as saved, as the blank map at start-up.
+void MarkMapSaved();
+
 // Reads "savegame\<fileName>" whole and only then replaces the map, its texture coordinates
-// and its caves; a file that cannot be read completely leaves everything as it was. Switches
-// to the game screen. True when the map was replaced.
+// and its caves, after writing the backup of the map it replaces; a file that cannot be read
+// completely leaves everything as it was. Switches to the game screen. True when the map was
+// replaced.
 bool LoadData(const char* fileName);

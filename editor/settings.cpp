@@ -34,50 +34,30 @@ static bool s_bListed = false;
 // The arrows' four quads in LoadGUIArrowVB: red and green up, red and green down.
 static const int ARROW_UP = 0, ARROW_UP_LIT = 4, ARROW_DOWN = 8, ARROW_DOWN_LIT = 12;
 
-static bool KeyHeld(int vk)
+// The character a key types: letters upper case, the main keyboard's digits, the blank; 0 for
+// any other key.
+static char TypedCharacter(WPARAM key)
 {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return (char)key;
+    return key == VK_SPACE ? ' ' : '\0';
 }
 
-// The first held key that types a character, in the order letters, digits, space; 0 for none.
-static char HeldCharacter()
-{
-    for (int c = 'A'; c <= 'Z'; c++)
-        if (KeyHeld(c))
-            return (char)c;
-    for (int c = '0'; c <= '9'; c++)
-        if (KeyHeld(c))
-            return (char)c;
-    return KeyHeld(VK_SPACE) ? ' ' : '\0';
-}
-
-void GetKeyboardData(char* text, KeyboardState* kb)
+void GetKeyboardData(char* text, WPARAM key)
 {
     const size_t n = strnlen(text, MAX_MAP_NAME);
     text[n] = '\0';
-    char c = HeldCharacter();
-    if (c != '\0')
+    const char c = TypedCharacter(key);
+    // A full name takes no more characters; Backspace makes room.
+    if (c != '\0' && n < (size_t)MAX_MAP_NAME)
     {
-        // A full name takes no more characters; Backspace makes room.
-        if (n < (size_t)MAX_MAP_NAME)
-        {
-            text[n] = c;
-            text[n + 1] = '\0';
-        }
+        text[n] = c;
+        text[n + 1] = '\0';
     }
-    else if (KeyHeld(VK_BACK))
-    {
-        if (n > 0)
-            text[n - 1] = '\0';
-    }
-    else if (KeyHeld(VK_RETURN) && m_siScreenMode == 1)
-    {
+    else if (key == VK_BACK && n > 0)
+        text[n - 1] = '\0';
+    else if (key == VK_RETURN && m_siScreenMode == 1)
         SaveData(false, text);
-        // One save per press of Enter: a refused name keeps the user on this screen.
-        kb->bKeyDown = false;
-    }
-    if (strlen(text) != n)
-        kb->bKeyDown = false;
 }
 
 static void WritePanelQuad(LPDIRECT3DVERTEXBUFFER9 pVB, float x0, float y0, float x1, float y1)

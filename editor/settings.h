@@ -35,10 +35,10 @@ extern LPDIRECT3DTEXTURE9 m_pLoadGUITexture;     // "textures\settingload.dds"
 void RestoreSettingsGUI();
 void ReleaseSettingsGUI();
 
-// The SAVE screen's typing, once a frame while a key is held: the first held letter, digit
-// or blank is appended (up to MAX_MAP_NAME characters), else Backspace takes one away, else
-// Enter saves the map under the name. kb->bKeyDown is cleared once the key has acted.
-void GetKeyboardData(char* text, KeyboardState* kb);
+// The SAVE screen's typing, one key-down message (auto-repeats too) at a time, in the order
+// pressed: a letter, digit or blank is appended (up to MAX_MAP_NAME characters), Backspace
+// takes one away and Enter saves the map under the name.
+void GetKeyboardData(char* text, WPARAM key);
 
 // Draw the screens over the frame; the LOAD screen also takes clicks on its arrows and rows.
 void RenderSaveScreen();

@@ -13,6 +13,8 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
+#include "app/text.h"
+#include "editor/landedit.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
 #include "support/readback.h"
@@ -29,6 +31,7 @@ protected:
     {
         DeviceTest::SetUpTestSuite();
         InitMapData();
+        InitFont();   // the overlays' rows are their text as drawn
     }
 
     void SetUp() override
@@ -101,11 +104,9 @@ TEST_F(FrameLogic, PopupCellsFollowTheTwentyPixelGrid)
 
 TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
 {
-    m_bShowRenderStates = true;
     const int points[][2] = {{50, 210}, {163, 110}, {700, 700}};
     for (const auto& pt : points)
     {
-        DWORD dwSrc = m_dwSrcBlend;
         m_bToolPopup = true;
         m_iPopupX = 100;
         m_iPopupY = 100;
@@ -116,16 +117,18 @@ TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
         EXPECT_FALSE(m_bToolPopup);
         EXPECT_FALSE(SMD.bLeftClick);
         EXPECT_FALSE(SMD.bLeftDown);
-        EXPECT_EQ(m_dwSrcBlend, dwSrc) << "the overlay did not see the popup's click";
     }
     m_bToolPopup = true;
     ZANRun();
     EXPECT_TRUE(m_bToolPopup) << "no click, popup stays";
 }
 
-TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
+// Over the land, with tool 7 (paint height 256) and the popup open: the text's row alone steps.
+TEST_F(FrameLogic, AClickOnAnOverlaysTextIsTheOverlaysAloneTheRenderStatesFirst)
 {
     m_bShowRenderStates = m_bShowFilters = true;
+    SetEditTool(TOOL_PAINT_HEIGHT);
+    CalculateScreenPosition();
     DWORD dwSrc = m_dwSrcBlend, dwMin = m_dwMinFilter;
     SMD.siX = 50;
     SMD.siY = 210;
@@ -135,10 +138,27 @@ TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
     EXPECT_EQ(m_dwMinFilter, dwMin);
     EXPECT_FALSE(SMD.bLeftClick);
 
+    m_dwTSS0ColorOp = 4;
+    MovePointer(280, 248);
+    SMD.siX = 280;
+    SMD.siY = 248;   // on "D3DTOP_MODULATE"
+    SMD.bLeftClick = SMD.bLeftDown = true;
+    ZANRun();
+    EXPECT_STREQ(m_strTSS0ColorOp, "D3DTOP_MODULATE2X");
+    const MapData& map = GetMapData();
+    EXPECT_EQ(std::count(&map.siHeight[0][0], &map.siHeight[0][0] + MAP_SIZE * MAP_SIZE, 0),
+              MAP_SIZE * MAP_SIZE) << "no corner raised behind the text";
+
     m_bShowRenderStates = false;
+    m_bToolPopup = true;
+    m_dwMinFilter = 2;
+    SMD.siX = 150;
+    SMD.siY = 210;   // on "LINEAR"
     SMD.bLeftClick = true;
     ZANRun();
-    EXPECT_NE(m_dwMinFilter, dwMin) << "alone, the filter overlay takes it";
+    EXPECT_EQ(m_dwMinFilter, 3u);
+    EXPECT_TRUE(m_bToolPopup) << "the popup did not see the overlay's click";
+    m_bToolPopup = false;
 }
 
 TEST_F(FrameLogic, CameraStepRunsOnAHeldKeyOrTheScreenEdges)

@@ -187,6 +187,7 @@ protected:
                 SetAlphaTileUV(s_blankUV, x, z);
             }
         SetMapData(*s_pBlank);
+        MarkMapSaved();
         m_siScreenMode = 0;
         InitErrorLog();
     }
@@ -261,8 +262,8 @@ TEST_F(MapFile, CoordinatesComeBackRoundedToSixDigits)
 
 TEST_F(MapFile, TheBlankMapIsWrittenAsTwentyThousandAndFourLines)
 {
-    SaveData(true, "");
-    std::vector<std::string> lines = ReadLines("savegame\\VEZIDI.bak");
+    SaveData(false, "BLANK");
+    std::vector<std::string> lines = ReadLines("savegame\\BLANK.gam");
     ASSERT_EQ(lines.size(), 20004u);
     EXPECT_EQ(lines[0].find_first_not_of("0123456789"), std::string::npos);
     EXPECT_EQ(lines[1], "32");
@@ -275,7 +276,7 @@ TEST_F(MapFile, TheBlankMapIsWrittenAsTwentyThousandAndFourLines)
     EXPECT_EQ(iOddTiles, 0);
     EXPECT_EQ(lines[20002], "0");
     EXPECT_EQ(lines[20003], "0");
-    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak.tmp"));
+    EXPECT_FALSE(FileExists("savegame\\BLANK.gam.tmp"));
 }
 
 TEST_F(MapFile, TilesAndCavesAreWrittenInTheirFileOrder)
@@ -447,6 +448,7 @@ TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
     // The test's savegame folder has no savegame folder inside.
     ASSERT_TRUE(SetCurrentDirectoryA("savegame"));
     InitErrorLog();
+    m_MapData.siHeight[0][0] = 1;
     SaveData(true, "");
     bool bLogged = LogHasLine("SaveData: could not write savegame\\VEZIDI.bak: there is no "
                               "folder savegame\\ (error 3); the map was not saved");
@@ -455,31 +457,48 @@ TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
     EXPECT_EQ(m_siScreenMode, 0) << "the backup leaves the LOAD screen shown";
 }
 
-TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
+// The height of corner (x, z) in the backup, or -1 where it has none.
+static int BackupHeight(int x, int z)
+{
+    const std::vector<std::string> lines = ReadLines("savegame\\VEZIDI.bak");
+    const size_t i = 2 + 2 * (z * MAP_SIZE + x);
+    return i < lines.size() ? atoi(lines[i].c_str()) : -1;
+}
+
+TEST_F(MapFile, TheBackupKeepsTheLatestUnsavedWorkEveryTwoMinutesAndBeforeALoad)
 {
     const DWORD dwStart = 5000;
     m_bTrace = true;
     m_bAutoScroll = false;
-    DeleteFileA("savegame\\VEZIDI.bak");
+    SaveData(false, "BLANK");
+    WriteLines("savegame\\VEZIDI.bak", {"0", "32", "4"});   // the last session's work
     BackupTimer(dwStart);   // this program's first frame starts the count
-    BackupTimer(dwStart + 120000);
-    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
-    m_siScreenMode = 1;
     BackupTimer(dwStart + 120001);
-    EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
+    EXPECT_EQ(BackupHeight(0, 0), 4) << "the map holds nothing unsaved";
+    m_MapData.siHeight[7][3] = 59;
+    BackupTimer(dwStart + 240001);
+    EXPECT_EQ(BackupHeight(0, 0), 4) << "two minutes have not passed";
+    m_siScreenMode = 1;
+    BackupTimer(dwStart + 240002);
+    EXPECT_EQ(BackupHeight(7, 3), 59);
     EXPECT_EQ(m_siScreenMode, 1) << "the backup leaves the SAVE screen shown";
     EXPECT_TRUE(LogHas("SaveData", "SaveData"));
 
     // With auto-scroll on the time runs on; the save comes once it is off.
-    DeleteFileA("savegame\\VEZIDI.bak");
+    m_MapData.siHeight[7][3] = 60;
     m_bAutoScroll = true;
-    BackupTimer(dwStart + 300000);
-    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
+    BackupTimer(dwStart + 400000);
+    EXPECT_EQ(BackupHeight(7, 3), 59);
     m_bAutoScroll = false;
-    BackupTimer(dwStart + 300001);
-    EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
+    BackupTimer(dwStart + 400001);
+    EXPECT_EQ(BackupHeight(7, 3), 60);
+
+    // A load first saves the work it replaces; what it loads is in a file already.
+    m_MapData.siHeight[7][3] = 61;
+    ASSERT_TRUE(LoadData("BLANK.gam"));
+    EXPECT_EQ(BackupHeight(7, 3), 61);
     DeleteFileA("savegame\\VEZIDI.bak");
-    BackupTimer(dwStart + 420001);
+    BackupTimer(dwStart + 600000);
     EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_bTrace = false;
 }
@@ -716,6 +735,7 @@ TEST_F(MapFile, AFullDiskIsLoggedAsSuchAndKeepsThePreviousFile)
     ASSERT_TRUE(SetCurrentDirectoryA("fulldisk"));
     WriteLines("savegame\\VEZIDI.bak", {"the previous backup"});
     InitErrorLog();
+    m_MapData.siHeight[0][0] = 1;
     SaveData(true, "");
     const std::vector<std::string> log = ReadLog();
     const std::vector<std::string> kept = ReadLines("savegame\\VEZIDI.bak");

@@ -17,11 +17,24 @@ static void Click(int x, int y)
     SMD.bLeftDown = true;
 }
 
+// On the row's value text, where all of its names are drawn.
 static void ClickRenderStateRow(int y)
 {
-    Click(50, y + 10);
+    Click(280, y + 8);
     CheckRenderStateClicks();
 }
+
+// Rows take clicks on their text as drawn, which the font measures.
+class RenderStateOverlay : public DeviceTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        DeviceTest::SetUpTestSuite();
+        InitFont();
+    }
+};
+using FilterOverlay = RenderStateOverlay;
 
 TEST(RenderStateNames, StartWithTheStartValues)
 {
@@ -52,7 +65,7 @@ TEST(RenderStateNames, StayInsideTheirBuffers)
     TextureOpToString(0);
 }
 
-TEST(RenderStateOverlay, OperationsCycleWithout20To23)
+TEST_F(RenderStateOverlay, OperationsCycleWithout20To23)
 {
     m_dwTSS0ColorOp = 19;
     ClickRenderStateRow(240);
@@ -73,7 +86,7 @@ TEST(RenderStateOverlay, OperationsCycleWithout20To23)
     EXPECT_EQ(iSteps, 22);
 }
 
-TEST(RenderStateOverlay, BlendsAndArgumentsWrapAround)
+TEST_F(RenderStateOverlay, BlendsAndArgumentsWrapAround)
 {
     m_dwDestBlend = 15;
     ClickRenderStateRow(220);
@@ -86,7 +99,7 @@ TEST(RenderStateOverlay, BlendsAndArgumentsWrapAround)
     EXPECT_STREQ(m_strTSS1AlphaArg2, "D3DTA_DIFFUSE");
 }
 
-TEST(RenderStateOverlay, ACountedClickIsConsumed)
+TEST_F(RenderStateOverlay, ACountedClickIsConsumed)
 {
     DWORD dwSrc = m_dwSrcBlend;
     ClickRenderStateRow(200);
@@ -97,10 +110,11 @@ TEST(RenderStateOverlay, ACountedClickIsConsumed)
     EXPECT_EQ(m_dwMinFilter, 2u) << "the filter overlay no longer sees the click";
 }
 
-TEST(RenderStateOverlay, ClicksOffTheRowsStepNothing)
+TEST_F(RenderStateOverlay, ClicksOffTheRowsStepNothing)
 {
     DWORD dwSrc = m_dwSrcBlend, dwDest = m_dwDestBlend, dwMag = m_dwMagFilter;
-    const int points[][2] = {{50, 220}, {100, 210}, {50, 200}, {50, 480}};
+    const int points[][2] = {
+        {50, 220}, {200 + MeasureString(m_strSrcBlend), 210}, {50, 200}, {50, 480}};
     for (const auto& pt : points)
     {
         Click(pt[0], pt[1]);
@@ -119,13 +133,13 @@ TEST(RenderStateOverlay, ClicksOffTheRowsStepNothing)
     EXPECT_EQ(m_dwDestBlend, dwDest) << "no click, no step";
 }
 
-TEST(FilterOverlay, FiltersCycleOverTheNamedValues)
+TEST_F(FilterOverlay, FiltersCycleOverTheNamedValues)
 {
     m_dwMipFilter = 2;
     const DWORD expected[] = {3, 6, 7, 0, 1, 2};
     for (DWORD dw : expected)
     {
-        Click(10, 250);
+        Click(120, 250);
         CheckFilterClicks();
         EXPECT_EQ(m_dwMipFilter, dw);
     }

@@ -11,6 +11,7 @@
 #include "app/d3dservices.h"
 #include "app/frame.h"
 #include "app/log.h"
+#include "app/msgproc.h"
 #include "editor/landedit.h"
 #include "editor/mapfile.h"
 #include "editor/settings.h"
@@ -80,52 +81,43 @@ protected:
         SetForegroundWindow(m_hWnd);
         InitErrorLog();
         m_siScreenMode = 1;
-        m_KeyboardState.bKeyDown = true;
     }
     void TearDown() override { DrainQueue(); }
 
-    // The typing step with the keys given held together, then released.
+    // The key-down and key-up messages of the keys given, one key after the other.
     static void Type(const char* name, std::initializer_list<WORD> keys)
     {
         strcpy(m_cTypedName, name);
-        m_KeyboardState.bKeyDown = true;
         for (WORD k : keys)
-            SendKey(k, false);
-        GetKeyboardData(m_cTypedName, &m_KeyboardState);
-        for (WORD k : keys)
-            SendKey(k, true);
+        {
+            MsgProc(m_hWnd, WM_KEYDOWN, k, 0);
+            MsgProc(m_hWnd, WM_KEYUP, k, 0);
+        }
     }
 };
 
-TEST_F(TypedName, TheFirstHeldLetterThenDigitThenBlankIsAddedOnce)
+TEST_F(TypedName, EachKeyAddsItsOwnCharacterInTheOrderPressed)
 {
     Type("AB", {'B', 'A'});
-    EXPECT_STREQ(m_cTypedName, "ABA") << "letters are scanned from A";
-    EXPECT_FALSE(m_KeyboardState.bKeyDown) << "one character per key press";
+    EXPECT_STREQ(m_cTypedName, "ABBA");
     Type("", {'1', 'B'});
-    EXPECT_STREQ(m_cTypedName, "B");
+    EXPECT_STREQ(m_cTypedName, "1B");
     Type("X", {VK_SPACE, '7'});
-    EXPECT_STREQ(m_cTypedName, "X7");
-    Type("X", {VK_SPACE});
-    EXPECT_STREQ(m_cTypedName, "X ");
+    EXPECT_STREQ(m_cTypedName, "X 7");
     Type("", {VK_SHIFT, 'Q'});
     EXPECT_STREQ(m_cTypedName, "Q") << "always upper case";
-
     Type("X", {VK_NUMPAD7});
     EXPECT_STREQ(m_cTypedName, "X");
-    EXPECT_TRUE(m_KeyboardState.bKeyDown) << "a key that types nothing is scanned again";
 }
 
 TEST_F(TypedName, BackspaceTakesTheLastCharacterAndAnEmptyNameStaysEmpty)
 {
     Type("HILL", {VK_BACK});
     EXPECT_STREQ(m_cTypedName, "HIL");
-    EXPECT_FALSE(m_KeyboardState.bKeyDown);
     Type("", {VK_BACK});
     EXPECT_STREQ(m_cTypedName, "");
-    EXPECT_TRUE(m_KeyboardState.bKeyDown);
     Type("A", {VK_BACK, 'Z'});
-    EXPECT_STREQ(m_cTypedName, "AZ") << "a typing key comes before Backspace";
+    EXPECT_STREQ(m_cTypedName, "Z") << "Backspace takes its turn";
 }
 
 TEST_F(TypedName, AFullNameOfThirtyCharactersTakesNoMore)
@@ -133,7 +125,6 @@ TEST_F(TypedName, AFullNameOfThirtyCharactersTakesNoMore)
     const std::string full(30, 'W');
     Type(full.c_str(), {'Q'});
     EXPECT_EQ(std::string(m_cTypedName), full);
-    EXPECT_TRUE(m_KeyboardState.bKeyDown);
     Type((full.substr(0, 29)).c_str(), {'Q'});
     EXPECT_EQ(std::string(m_cTypedName), full.substr(0, 29) + "Q");
 }
@@ -157,7 +148,6 @@ TEST_F(TypedName, EnterSavesUnderTheNameTheEmptyOneTooButNeverUnderADeviceName)
     InitErrorLog();
     Type("AUX", {VK_RETURN});
     EXPECT_EQ(m_siScreenMode, 1) << "the user can still mend the name";
-    EXPECT_FALSE(m_KeyboardState.bKeyDown) << "one refusal per press, not one per frame";
     EXPECT_EQ(ReadLog().size(), 2u) << "one line for the refusal";
     EXPECT_EQ(ReadLog().back(), "SaveData: the name \"AUX\" is one Windows keeps for a device");
     for (const char* name : {"com7", "Lpt1 .OLD", "nul.x.y"})
@@ -171,19 +161,29 @@ TEST_F(TypedName, EnterSavesUnderTheNameTheEmptyOneTooButNeverUnderADeviceName)
     EXPECT_FALSE(FileExists("savegame\\TWO HILLS.gam")) << "Enter saves only on the SAVE screen";
 }
 
-TEST_F(TypedName, TheFrameTypesOnlyOnTheSaveScreen)
+// Typed as people type: each key down before the one before it is up, a frame between.
+TEST_F(TypedName, OverlappingKeysAreTypedInTheOrderPressedOnlyOnTheSaveScreen)
 {
+    DeleteFileA("savegame\\MOUNTAIN.gam");
     for (short siMode = 0; siMode <= 2; siMode++)
     {
         m_siScreenMode = siMode;
         m_cTypedName[0] = '\0';
-        m_bKeyDown = true;
-        SendKey('K', false);
-        ZANRun();
-        SendKey('K', true);
-        EXPECT_STREQ(m_cTypedName, siMode == 1 ? "K" : "") << "mode " << siMode;
+        const char* keys = siMode == 1 ? "MOUNTAIN\r" : "K";
+        for (const char* p = keys; *p != '\0'; p++)
+        {
+            SendKey(*p, false);
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+                DispatchMessageA(&msg);
+            ZANRun();
+            if (p > keys)
+                SendKey(p[-1], true);
+        }
+        SendKey(keys[strlen(keys) - 1], true);
+        EXPECT_STREQ(m_cTypedName, siMode == 1 ? "MOUNTAIN" : "") << "mode " << siMode;
     }
-    m_bKeyDown = false;
+    EXPECT_TRUE(FileExists("savegame\\MOUNTAIN.gam"));
     m_cTypedName[0] = '\0';
 }
 
