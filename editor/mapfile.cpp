@@ -3,6 +3,7 @@
 #include "editor/mapfile.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,10 +40,11 @@ static const int s_iFileOrder[8] = {4, 5, 0, 1, 2, 3, 6, 7};
 // Powers of ten that doubles and floats hold exactly.
 static const double s_dPow10[11] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 
-// The map's text as last started, loaded or written with success; empty until then. The
-// backup writes only a map that differs from it, so it never replaces older work with a map
-// that is in a file already.
-static std::string s_strSavedMap;
+// The digest of the map as last started, loaded or written with success; none until then.
+// The backup writes only a map that differs from it, so it never puts a map that is in a file
+// already over older work.
+static bool s_bHaveSavedDigest = false;
+static unsigned long long s_ullSavedDigest = 0;
 
 namespace
 {
@@ -370,19 +372,54 @@ static void RemoveStaleTempFiles(const char* cKeep)
     }
 }
 
-// The same map as the last one started, loaded or written; the first line, the saving time,
-// is not the map's.
-static bool IsMapSaved(const std::string& text)
+// Folds n bytes into the digest h, eight at a time.
+static unsigned long long Digest(unsigned long long h, const void* p, size_t n)
 {
-    if (s_strSavedMap.empty())
-        return false;
-    const size_t i = text.find('\n'), j = s_strSavedMap.find('\n');
-    return text.compare(i, std::string::npos, s_strSavedMap, j, std::string::npos) == 0;
+    const unsigned char* b = (const unsigned char*)p;
+    for (; n >= 8; b += 8, n -= 8)
+    {
+        unsigned long long w;
+        memcpy(&w, b, 8);
+        h = (h ^ w) * 0x100000001B3ULL;
+    }
+    for (; n > 0; b++, n--)
+        h = (h ^ *b) * 0x100000001B3ULL;
+    return h;
+}
+
+// Everything the file holds, read from memory, padding left out: a full map takes well under
+// a millisecond, where formatting its text takes ten.
+static unsigned long long MapDigest()
+{
+    const size_t counts[2] = {m_CaveData.size(), m_CaveSummaries.size()};
+    unsigned long long h = Digest(0xCBF29CE484222325ULL, counts, sizeof(counts));
+    h = Digest(h, &m_MapData, offsetof(MapData, bAlphaFlipZ) + sizeof(m_MapData.bAlphaFlipZ));
+    h = Digest(h, m_BaseTexCoords, sizeof(m_BaseTexCoords));
+    h = Digest(h, m_AlphaTexCoords, sizeof(m_AlphaTexCoords));
+    for (const CaveData& c : m_CaveData)
+    {
+        h = Digest(h, &c.siTile, sizeof(c.siTile));
+        h = Digest(h, c.vCorner, sizeof(c.vCorner));
+        h = Digest(h, &c.siTextureA,
+                   (const char*)(&c.siTexCoordB + 1) - (const char*)&c.siTextureA);
+    }
+    for (const CaveSummary& c : m_CaveSummaries)
+    {
+        const int iSaved[3] = {c.iTile, c.iTriangleEnd, c.iDirection};
+        h = Digest(h, iSaved, sizeof(iSaved));
+    }
+    return h;
+}
+
+static bool IsMapSaved()
+{
+    return s_bHaveSavedDigest && MapDigest() == s_ullSavedDigest;
 }
 
 void MarkMapSaved()
 {
-    FormatMap(&s_strSavedMap);
+    s_ullSavedDigest = MapDigest();
+    s_bHaveSavedDigest = true;
 }
 
 void SaveData(bool bBackup, const char* text)
@@ -396,14 +433,14 @@ void SaveData(bool bBackup, const char* text)
     if (!bBackup)
         m_siScreenMode = 2;
 
-    std::string strText;
-    FormatMap(&strText);
-    if (bBackup && IsMapSaved(strText))
+    if (bBackup && IsMapSaved())
         return;
     // Written beside the old file and swapped in at the end, so a failed save keeps it.
     char cTemp[80];
     snprintf(cTemp, sizeof(cTemp), "%s%s", cPath, TEMP_EXT);
     RemoveStaleTempFiles(cTemp);
+    std::string strText;
+    FormatMap(&strText);
 
     char cCause[200];
     if (!WriteWholeFile(cTemp, strText, cCause, sizeof(cCause)))
@@ -419,7 +456,7 @@ void SaveData(bool bBackup, const char* text)
         LogErrorf("SaveData: could not replace %s: %s; the map was not saved", cPath, cCause);
         return;
     }
-    s_strSavedMap.swap(strText);
+    MarkMapSaved();
 }
 
 // A file's bytes for the log: control and non-ASCII bytes escaped, the length bounded.
