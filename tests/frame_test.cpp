@@ -52,6 +52,15 @@ protected:
 
     void TearDown() override { m_bTrace = false; }
 
+    // A left press at (x, y), then one frame.
+    static void ClickFrame(short x, short y)
+    {
+        SMD.siX = x;
+        SMD.siY = y;
+        SMD.bLeftClick = SMD.bLeftDown = true;
+        ZANRun();
+    }
+
     // One frame with the frame time the camera is to move by.
     static void RunFrameWith(float fFrameTime)
     {
@@ -104,16 +113,13 @@ TEST_F(FrameLogic, PopupCellsFollowTheTwentyPixelGrid)
 
 TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
 {
-    const int points[][2] = {{50, 210}, {163, 110}, {700, 700}};
+    const short points[][2] = {{50, 210}, {163, 110}, {700, 700}};
     for (const auto& pt : points)
     {
         m_bToolPopup = true;
         m_iPopupX = 100;
         m_iPopupY = 100;
-        SMD.siX = (short)pt[0];
-        SMD.siY = (short)pt[1];
-        SMD.bLeftClick = SMD.bLeftDown = true;
-        ZANRun();
+        ClickFrame(pt[0], pt[1]);
         EXPECT_FALSE(m_bToolPopup);
         EXPECT_FALSE(SMD.bLeftClick);
         EXPECT_FALSE(SMD.bLeftDown);
@@ -129,36 +135,24 @@ TEST_F(FrameLogic, AClickOnAnOverlaysTextIsTheOverlaysAloneTheRenderStatesFirst)
     m_bShowRenderStates = m_bShowFilters = true;
     SetEditTool(TOOL_PAINT_HEIGHT);
     CalculateScreenPosition();
-    DWORD dwSrc = m_dwSrcBlend, dwMin = m_dwMinFilter;
-    SMD.siX = 50;
-    SMD.siY = 210;
-    SMD.bLeftClick = SMD.bLeftDown = true;
-    ZANRun();
+    DWORD dwSrc = m_dwSrcBlend;
+    m_dwMinFilter = 2;
+    ClickFrame(50, 210);
     EXPECT_NE(m_dwSrcBlend, dwSrc);
-    EXPECT_EQ(m_dwMinFilter, dwMin);
-    EXPECT_FALSE(SMD.bLeftClick);
+    EXPECT_EQ(m_dwMinFilter, 2u);
 
     m_dwTSS0ColorOp = 4;
     MovePointer(280, 248);
-    SMD.siX = 280;
-    SMD.siY = 248;   // on "D3DTOP_MODULATE"
-    SMD.bLeftClick = SMD.bLeftDown = true;
-    ZANRun();
+    ClickFrame(280, 248);   // on "D3DTOP_MODULATE"
     EXPECT_STREQ(m_strTSS0ColorOp, "D3DTOP_MODULATE2X");
-    const MapData& map = GetMapData();
-    EXPECT_EQ(std::count(&map.siHeight[0][0], &map.siHeight[0][0] + MAP_SIZE * MAP_SIZE, 0),
-              MAP_SIZE * MAP_SIZE) << "no corner raised behind the text";
+    const short* psi = &m_MapData.siHeight[0][0];
+    EXPECT_EQ(std::count(psi, psi + 10000, 0), 10000) << "no corner raised behind the text";
 
     m_bShowRenderStates = false;
     m_bToolPopup = true;
-    m_dwMinFilter = 2;
-    SMD.siX = 150;
-    SMD.siY = 210;   // on "LINEAR"
-    SMD.bLeftClick = true;
-    ZANRun();
+    ClickFrame(150, 210);   // on "LINEAR"
     EXPECT_EQ(m_dwMinFilter, 3u);
     EXPECT_TRUE(m_bToolPopup) << "the popup did not see the overlay's click";
-    m_bToolPopup = false;
 }
 
 TEST_F(FrameLogic, CameraStepRunsOnAHeldKeyOrTheScreenEdges)

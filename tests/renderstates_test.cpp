@@ -34,7 +34,6 @@ protected:
         InitFont();
     }
 };
-using FilterOverlay = RenderStateOverlay;
 
 TEST(RenderStateNames, StartWithTheStartValues)
 {
@@ -133,7 +132,7 @@ TEST_F(RenderStateOverlay, ClicksOffTheRowsStepNothing)
     EXPECT_EQ(m_dwDestBlend, dwDest) << "no click, no step";
 }
 
-TEST_F(FilterOverlay, FiltersCycleOverTheNamedValues)
+TEST_F(RenderStateOverlay, FiltersCycleOverTheNamedValues)
 {
     m_dwMipFilter = 2;
     const DWORD expected[] = {3, 6, 7, 0, 1, 2};
@@ -150,15 +149,9 @@ static bool IsYellow(DWORD c)
     return ((c >> 16) & 0xFF) > 128 && ((c >> 8) & 0xFF) > 128 && (c & 0xFF) < 64;
 }
 
-class OverlayText : public DeviceTest
+class OverlayText : public RenderStateOverlay
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        DeviceTest::SetUpTestSuite();
-        InitFont();
-    }
-
     // The filters are the renderer's too: each case gives back the values it found.
     void SetUp() override
     {

@@ -81,33 +81,26 @@ static void Key(WORD wVk)
     ASSERT_TRUE(WaitForLog(from, "ZANRun End", 2)) << "key " << wVk;
 }
 
-// Typed as people type: a key goes down before the one before it is up, which is released
-// once the program has logged taking the new one and drawn two frames since.
-static void TypedKey(WORD wVk, WORD wHeld)
-{
-    if (Stopped())
-        return;
-    size_t from = ReadZanLog().size();
-    keybd_event((BYTE)wVk, 0, 0, 0);
-    bool bTaken = WaitForLog(from, "GetKeyboardData") &&
-                  WaitForLog(from, "ZANRun End", 2, "GetKeyboardData");
-    if (wHeld != 0 && wHeld != wVk)
-        keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
-    ASSERT_TRUE(bTaken) << "key " << wVk << " not taken";
-}
-
-// Letters, digits, blanks, Backspace ('\b') and Enter ('\r'); a key typed twice running is
-// held and repeats.
+// Typed as people type: each key goes down before the one before it is up, which is released
+// once the program has logged taking the new one and drawn two frames since. A key typed twice
+// running is held and repeats; '\b' is Backspace and '\r' Enter.
 static void Type(const char* text)
 {
     WORD wHeld = 0;
-    for (const char* p = text; *p != '\0'; p++)
+    for (const char* p = text; *p != '\0' && !Stopped(); p++)
     {
         WORD wVk = *p == ' ' ? VK_SPACE : (WORD)*p;
-        TypedKey(wVk, wHeld);
+        size_t from = ReadZanLog().size();
+        keybd_event((BYTE)wVk, 0, 0, 0);
+        EXPECT_TRUE(WaitForLog(from, "GetKeyboardData") &&
+                    WaitForLog(from, "ZANRun End", 2, "GetKeyboardData"))
+            << "key " << wVk << " not taken";
+        if (wHeld != 0 && wHeld != wVk)
+            keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
         wHeld = wVk;
     }
-    keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
+    if (wHeld != 0)
+        keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
 }
 
 // The LOAD list shows the files in the directory search's order from the top.

@@ -184,7 +184,6 @@ TEST_F(TypedName, OverlappingKeysAreTypedInTheOrderPressedOnlyOnTheSaveScreen)
         EXPECT_STREQ(m_cTypedName, siMode == 1 ? "MOUNTAIN" : "") << "mode " << siMode;
     }
     EXPECT_TRUE(FileExists("savegame\\MOUNTAIN.gam"));
-    m_cTypedName[0] = '\0';
 }
 
 class LoadList : public Settings

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The X server killed under a running zan.exe: the program must end within seconds every time,
 # either ended by Wine itself on the broken X connection (exit code 1, or now and then a signal
-# in its X or GL code; no "Closing down") or by its own shutdown through the backup step and
-# "Closing down" as the last log line. The map is never edited, so the last session's backup
-# must stay as it was.
+# in its X or GL code; no "Closing down") or by its own shutdown through the backup step, which
+# leaves the last session's backup (the map is never edited), and "Closing down" last in the log.
 #   tests/xserver_lost.sh BUILD [TRIES]     (default 3 tries); prints the share of each path
 set -u
 build=$1
@@ -46,8 +45,7 @@ for try in $(seq "$tries"); do
       own_path=$((own_path + 1))
       echo "try $try: $(grep -a "saving the backup" ZANerrors.log | tr -d '\r')"
     else
-      echo "try $try: closed down without the backup step, or over the last backup"
-      failed=$((failed + 1))
+      echo "try $try: no backup step, or the last backup replaced"; failed=$((failed + 1))
     fi
   elif [ "$code" -eq 1 ]; then
     wine_path=$((wine_path + 1))
