@@ -1,5 +1,6 @@
 // The window procedure and the input state it keeps for every other component.
-// needs: app/{devicelost,log,render,splash}, terrain/{mapdata,mapupdate}, editor/{landedit,mapfile,settings}
+// needs: app/{devicelost,log,render,splash}, terrain/{mapdata,mapupdate},
+//        editor/{landedit,mapfile,settings}
 #pragma once
 
 #include <windows.h>

@@ -192,10 +192,10 @@ static void StepFilter(DWORD* pdwValue)
 // when strValue is null): a click anywhere on it is the row's.
 static int RowRight(const char* strLabel, int xValue, const char* strValue)
 {
-    int iRight = MeasureString(strLabel);
-    if (strValue != NULL && strValue[0] != '\0' && xValue + MeasureString(strValue) > iRight)
-        iRight = xValue + MeasureString(strValue);
-    return iRight;
+    const int iLabelEnd = MeasureString(strLabel);
+    const bool bValue = strValue != NULL && strValue[0] != '\0';
+    const int iValueEnd = bValue ? xValue + MeasureString(strValue) : 0;
+    return iValueEnd > iLabelEnd ? iValueEnd : iLabelEnd;
 }
 
 // Inside the row at yRow strictly, so boundary lines belong to no row.
