@@ -13,7 +13,6 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
-#include "app/text.h"
 #include "editor/landedit.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
@@ -31,7 +30,6 @@ protected:
     {
         DeviceTest::SetUpTestSuite();
         InitMapData();
-        InitFont();   // the overlays' rows are their text as drawn
     }
 
     void SetUp() override
@@ -51,15 +49,6 @@ protected:
     }
 
     void TearDown() override { m_bTrace = false; }
-
-    // A left press at (x, y), then one frame.
-    static void ClickFrame(short x, short y)
-    {
-        SMD.siX = x;
-        SMD.siY = y;
-        SMD.bLeftClick = SMD.bLeftDown = true;
-        ZANRun();
-    }
 
     // One frame with the frame time the camera is to move by.
     static void RunFrameWith(float fFrameTime)
@@ -113,13 +102,16 @@ TEST_F(FrameLogic, PopupCellsFollowTheTwentyPixelGrid)
 
 TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
 {
-    const short points[][2] = {{50, 210}, {163, 110}, {700, 700}};
+    const int points[][2] = {{50, 210}, {163, 110}, {700, 700}};
     for (const auto& pt : points)
     {
         m_bToolPopup = true;
         m_iPopupX = 100;
         m_iPopupY = 100;
-        ClickFrame(pt[0], pt[1]);
+        SMD.siX = (short)pt[0];
+        SMD.siY = (short)pt[1];
+        SMD.bLeftClick = SMD.bLeftDown = true;
+        ZANRun();
         EXPECT_FALSE(m_bToolPopup);
         EXPECT_FALSE(SMD.bLeftClick);
         EXPECT_FALSE(SMD.bLeftDown);
@@ -129,30 +121,35 @@ TEST_F(FrameLogic, AnyClickClosesThePopupAndIsConsumed)
     EXPECT_TRUE(m_bToolPopup) << "no click, popup stays";
 }
 
-// Over the land, with tool 7 (paint height 256) and the popup open: the text's row alone steps.
-TEST_F(FrameLogic, AClickOnAnOverlaysTextIsTheOverlaysAloneTheRenderStatesFirst)
+TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
 {
     m_bShowRenderStates = m_bShowFilters = true;
-    SetEditTool(TOOL_PAINT_HEIGHT);
-    CalculateScreenPosition();
-    DWORD dwSrc = m_dwSrcBlend;
-    m_dwMinFilter = 2;
-    ClickFrame(50, 210);
+    DWORD dwSrc = m_dwSrcBlend, dwMin = m_dwMinFilter;
+    SMD.siX = 50;
+    SMD.siY = 210;
+    SMD.bLeftClick = SMD.bLeftDown = true;
+    ZANRun();
     EXPECT_NE(m_dwSrcBlend, dwSrc);
-    EXPECT_EQ(m_dwMinFilter, 2u);
+    EXPECT_EQ(m_dwMinFilter, dwMin);
+    EXPECT_FALSE(SMD.bLeftClick);
 
-    m_dwTSS0ColorOp = 4;
+    SetEditTool(TOOL_PAINT_HEIGHT);   // 256, over the land behind the text
+    CalculateScreenPosition();
     MovePointer(280, 248);
-    ClickFrame(280, 248);   // on "D3DTOP_MODULATE"
+    SMD.siX = 280;
+    SMD.siY = 248;   // on "D3DTOP_MODULATE"
+    SMD.bLeftClick = SMD.bLeftDown = true;
+    ZANRun();
     EXPECT_STREQ(m_strTSS0ColorOp, "D3DTOP_MODULATE2X");
     const short* psi = &m_MapData.siHeight[0][0];
     EXPECT_EQ(std::count(psi, psi + 10000, 0), 10000) << "no corner raised behind the text";
 
     m_bShowRenderStates = false;
-    m_bToolPopup = true;
-    ClickFrame(150, 210);   // on "LINEAR"
-    EXPECT_EQ(m_dwMinFilter, 3u);
-    EXPECT_TRUE(m_bToolPopup) << "the popup did not see the overlay's click";
+    SMD.siX = 150;   // on MIPFILTER's "LINEAR", with the popup open
+    m_bToolPopup = SMD.bLeftClick = true;
+    ZANRun();
+    EXPECT_EQ(m_dwMipFilter, 3u) << "alone, the filter overlay takes its value's text";
+    EXPECT_TRUE(m_bToolPopup) << "no overlay's click reached the popup";
 }
 
 TEST_F(FrameLogic, CameraStepRunsOnAHeldKeyOrTheScreenEdges)

@@ -457,48 +457,36 @@ TEST_F(MapFile, SavingWithoutASavegameFolderIsLogged)
     EXPECT_EQ(m_siScreenMode, 0) << "the backup leaves the LOAD screen shown";
 }
 
-// The height of corner (x, z) in the backup, or -1 where it has none.
-static int BackupHeight(int x, int z)
-{
-    const std::vector<std::string> lines = ReadLines("savegame\\VEZIDI.bak");
-    const size_t i = 2 + 2 * (z * MAP_SIZE + x);
-    return i < lines.size() ? atoi(lines[i].c_str()) : -1;
-}
-
-TEST_F(MapFile, TheBackupKeepsTheLatestUnsavedWorkEveryTwoMinutesAndBeforeALoad)
+TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
 {
     const DWORD dwStart = 5000;
     m_bTrace = true;
     m_bAutoScroll = false;
-    SaveData(false, "BLANK");
-    WriteLines("savegame\\VEZIDI.bak", {"0", "32", "4"});   // the last session's work
+    DeleteFileA("savegame\\VEZIDI.bak");
     BackupTimer(dwStart);   // this program's first frame starts the count
-    BackupTimer(dwStart + 120001);
-    EXPECT_EQ(BackupHeight(0, 0), 4) << "the map holds nothing unsaved";
-    m_MapData.siHeight[7][3] = 59;
-    BackupTimer(dwStart + 240001);
-    EXPECT_EQ(BackupHeight(0, 0), 4) << "two minutes have not passed";
+    BackupTimer(dwStart + 120000);
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_siScreenMode = 1;
-    BackupTimer(dwStart + 240002);
-    EXPECT_EQ(BackupHeight(7, 3), 59);
+    m_MapData.siHeight[7][3] = 59;
+    BackupTimer(dwStart + 120001);
+    EXPECT_EQ(ReadLines("savegame\\VEZIDI.bak").at(616), "59 0 0 64 0 0 0 0 128 0 0 0");
     EXPECT_EQ(m_siScreenMode, 1) << "the backup leaves the SAVE screen shown";
     EXPECT_TRUE(LogHas("SaveData", "SaveData"));
 
     // With auto-scroll on the time runs on; the save comes once it is off.
+    DeleteFileA("savegame\\VEZIDI.bak");
     m_MapData.siHeight[7][3] = 60;
     m_bAutoScroll = true;
-    BackupTimer(dwStart + 400000);
-    EXPECT_EQ(BackupHeight(7, 3), 59);
+    BackupTimer(dwStart + 300000);
+    EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_bAutoScroll = false;
-    BackupTimer(dwStart + 400001);
-    EXPECT_EQ(BackupHeight(7, 3), 60);
-
-    // A load first saves the work it replaces; what it loads is in a file already.
+    BackupTimer(dwStart + 300001);
+    EXPECT_TRUE(FileExists("savegame\\VEZIDI.bak"));
     m_MapData.siHeight[7][3] = 61;
-    ASSERT_TRUE(LoadData("BLANK.gam"));
-    EXPECT_EQ(BackupHeight(7, 3), 61);
+    ASSERT_TRUE(LoadData("VEZIDI.bak"));   // first backs up the map it replaces
+    EXPECT_EQ(ReadLines("savegame\\VEZIDI.bak").at(616), "61 0 0 64 0 0 0 0 128 0 0 0");
     DeleteFileA("savegame\\VEZIDI.bak");
-    BackupTimer(dwStart + 600000);
+    BackupTimer(dwStart + 420002);   // two minutes on, nothing unsaved since the load
     EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_bTrace = false;
 }

@@ -17,23 +17,14 @@ static void Click(int x, int y)
     SMD.bLeftDown = true;
 }
 
-// On the row's value text, where all of its names are drawn.
 static void ClickRenderStateRow(int y)
 {
-    Click(280, y + 8);
+    Click(50, y + 10);
     CheckRenderStateClicks();
 }
 
-// Rows take clicks on their text as drawn, which the font measures.
-class RenderStateOverlay : public DeviceTest
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        DeviceTest::SetUpTestSuite();
-        InitFont();
-    }
-};
+// The rows take clicks on their text, which the device's font measures.
+using RenderStateOverlay = DeviceTest;
 
 TEST(RenderStateNames, StartWithTheStartValues)
 {
@@ -112,8 +103,7 @@ TEST_F(RenderStateOverlay, ACountedClickIsConsumed)
 TEST_F(RenderStateOverlay, ClicksOffTheRowsStepNothing)
 {
     DWORD dwSrc = m_dwSrcBlend, dwDest = m_dwDestBlend, dwMag = m_dwMagFilter;
-    const int points[][2] = {
-        {50, 220}, {200 + MeasureString(m_strSrcBlend), 210}, {50, 200}, {50, 480}};
+    const int points[][2] = {{50, 220}, {600, 210}, {50, 200}, {50, 480}};
     for (const auto& pt : points)
     {
         Click(pt[0], pt[1]);
@@ -138,7 +128,7 @@ TEST_F(RenderStateOverlay, FiltersCycleOverTheNamedValues)
     const DWORD expected[] = {3, 6, 7, 0, 1, 2};
     for (DWORD dw : expected)
     {
-        Click(120, 250);
+        Click(10, 250);
         CheckFilterClicks();
         EXPECT_EQ(m_dwMipFilter, dw);
     }
@@ -149,9 +139,15 @@ static bool IsYellow(DWORD c)
     return ((c >> 16) & 0xFF) > 128 && ((c >> 8) & 0xFF) > 128 && (c & 0xFF) < 64;
 }
 
-class OverlayText : public RenderStateOverlay
+class OverlayText : public DeviceTest
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        DeviceTest::SetUpTestSuite();
+        InitFont();
+    }
+
     // The filters are the renderer's too: each case gives back the values it found.
     void SetUp() override
     {

@@ -81,26 +81,25 @@ static void Key(WORD wVk)
     ASSERT_TRUE(WaitForLog(from, "ZANRun End", 2)) << "key " << wVk;
 }
 
-// Typed as people type: each key goes down before the one before it is up, which is released
-// once the program has logged taking the new one and drawn two frames since. A key typed twice
-// running is held and repeats; '\b' is Backspace and '\r' Enter.
+// The typed name polls held keys once a frame, and Wine may report a key pressed a moment ago
+// as still up. A frame scans again until the key has acted, so the key is held until a whole
+// frame has gone by without a scan.
+static void TypedKey(WORD wVk)
+{
+    if (Stopped())
+        return;
+    size_t from = ReadZanLog().size();
+    keybd_event((BYTE)wVk, 0, 0, 0);
+    bool bTaken = WaitForLog(from, "GetKeyboardData") &&
+                  WaitForLog(from, "ZANRun End", 2, "GetKeyboardData");
+    keybd_event((BYTE)wVk, 0, KEYEVENTF_KEYUP, 0);
+    ASSERT_TRUE(bTaken) << "key " << wVk << " not taken";
+}
+
 static void Type(const char* text)
 {
-    WORD wHeld = 0;
-    for (const char* p = text; *p != '\0' && !Stopped(); p++)
-    {
-        WORD wVk = *p == ' ' ? VK_SPACE : (WORD)*p;
-        size_t from = ReadZanLog().size();
-        keybd_event((BYTE)wVk, 0, 0, 0);
-        EXPECT_TRUE(WaitForLog(from, "GetKeyboardData") &&
-                    WaitForLog(from, "ZANRun End", 2, "GetKeyboardData"))
-            << "key " << wVk << " not taken";
-        if (wHeld != 0 && wHeld != wVk)
-            keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
-        wHeld = wVk;
-    }
-    if (wHeld != 0)
-        keybd_event((BYTE)wHeld, 0, KEYEVENTF_KEYUP, 0);
+    for (const char* p = text; *p != '\0'; p++)
+        TypedKey(*p == ' ' ? VK_SPACE : (WORD)*p);
 }
 
 // The LOAD list shows the files in the directory search's order from the top.
@@ -166,10 +165,9 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
 {
     const std::string hills = MapText([](int x, int z) { return (x * 7 + z * 3) % 200; });
     const std::string flat = MapText([](int, int) { return 0; });
-    const std::string lastSession = MapText([](int x, int) { return x; });
     CreateDirectoryA("savegame", NULL);
     DeleteFileA("savegame\\COPY 1.gam");
-    std::ofstream("savegame\\VEZIDI.bak") << lastSession;
+    DeleteFileA("savegame\\VEZIDI.bak");
     DeleteFileA("ZANerrors.log");
     std::ofstream("savegame\\HILLS.gam") << hills;
     std::ofstream("savegame\\FLAT.gam") << flat;
@@ -182,7 +180,8 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
 
     ClickRow("HILLS.gam");
     Key('S');
-    Type("\b\b\b\b\bCOPY 1\r");   // the loaded map's name comes first
+    Type("\b\b\b\b\bCOPY 1");   // the loaded map's name comes first
+    TypedKey(VK_RETURN);
     EXPECT_TRUE(WaitForFile("savegame\\COPY 1.gam", ""));
     EXPECT_TRUE(SameMap("savegame\\COPY 1.gam", hills));
 
@@ -190,7 +189,7 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     Key('R');
     ClickRow("FLAT.gam");
     Key('S');
-    Type("\r");
+    TypedKey(VK_RETURN);
     EXPECT_TRUE(WaitForFile("savegame\\FLAT.gam", "0"));
     EXPECT_TRUE(SameMap("savegame\\FLAT.gam", flat));
 
@@ -201,5 +200,5 @@ TEST(SaveAndLoad, AMapSavedUnderATypedNameLoadsBackFromTheList)
     keybd_event(VK_ESCAPE, 0, 0, 0);   // nothing unsaved: the backup is left alone
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     ASSERT_EQ(WaitForSingleObject(zan.pi.hProcess, ZAN_WAIT_MS), WAIT_OBJECT_0) << "did not close";
-    EXPECT_TRUE(SameMap("savegame\\VEZIDI.bak", lastSession));
+    EXPECT_EQ(ReadFile("savegame\\VEZIDI.bak"), "");
 }

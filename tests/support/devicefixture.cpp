@@ -4,6 +4,7 @@
 #include "app/d3dservices.h"
 #include "app/render.h"
 #include "app/startup.h"
+#include "app/text.h"
 
 HWND DeviceTest::m_hWnd = NULL;
 
@@ -34,6 +35,7 @@ void DeviceTest::SetUpTestSuite()
     ASSERT_EQ(InitD3D(m_hWnd), 0);
     SetupMatrices();
     InitRenderStates();
+    InitFont();   // text takes clicks where it is drawn, which the font measures
 }
 
 // Copies a render target's pixels through a system-memory surface.
