@@ -1,6 +1,8 @@
 // The window procedure: messages into the shared input state, and the key table.
 #include "app/msgproc.h"
 
+#include <windowsx.h>
+
 #include "app/devicelost.h"
 #include "app/log.h"
 #include "app/render.h"
@@ -54,6 +56,7 @@ static void ShowMemorial()
         ;
     SMD.bLeftDown = SMD.bRightDown = SMD.bLeftClick = SMD.bRightClick = false;
     SMD.bLeftUp = SMD.bRightUp = true;
+    m_bHoldOnPanel = false;
 }
 
 static void Escape()
@@ -164,6 +167,37 @@ static void MouseMove(POINT ptCursor)
     ProcessLeftMouseButton();
 }
 
+// A press acts where its button went down, not where the pointer is when a slow frame gets to
+// it: the message brings the point, and the frame's poll leaves it until the press is taken.
+static void ButtonDown(HWND hWnd, LPARAM lParam, bool bLeft)
+{
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(hWnd, &pt);
+    SMD.siX = (short)(pt.x > 1023 ? 1023 : pt.x);
+    SMD.siY = (short)pt.y;
+    // A second button pressed during a hold keeps to where the first went down.
+    if (!SMD.bLeftDown && !SMD.bRightDown)
+        BeginHold(SMD.siX, SMD.siY, bLeft);
+    if (bLeft)
+    {
+        SMD.bLeftUp = false;
+        SMD.bLeftDown = SMD.bLeftClick = true;
+    }
+    else
+    {
+        SMD.bRightUp = false;
+        SMD.bRightDown = SMD.bRightClick = true;
+    }
+}
+
+static void ButtonUp(bool bLeft)
+{
+    (bLeft ? SMD.bLeftDown : SMD.bRightDown) = false;
+    (bLeft ? SMD.bLeftUp : SMD.bRightUp) = true;
+    if (!SMD.bLeftDown && !SMD.bRightDown)
+        m_bHoldOnPanel = false;
+}
+
 LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     POINT ptCursor = {SMD.siX, SMD.siY};
@@ -188,22 +222,12 @@ LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
         MouseMove(ptCursor);
         break;
     case WM_LBUTTONDOWN:
-        SMD.bLeftUp = false;
-        SMD.bLeftDown = true;
-        SMD.bLeftClick = true;
+    case WM_RBUTTONDOWN:
+        ButtonDown(hWnd, lParam, msg == WM_LBUTTONDOWN);
         break;
     case WM_LBUTTONUP:
-        SMD.bLeftDown = false;
-        SMD.bLeftUp = true;
-        break;
-    case WM_RBUTTONDOWN:
-        SMD.bRightUp = false;
-        SMD.bRightDown = true;
-        SMD.bRightClick = true;
-        break;
     case WM_RBUTTONUP:
-        SMD.bRightDown = false;
-        SMD.bRightUp = true;
+        ButtonUp(msg == WM_LBUTTONUP);
         break;
     }
     return DefWindowProcA(hWnd, msg, wParam, lParam);

@@ -14,7 +14,7 @@ struct MouseData
     bool bRightUp;
     bool bLeftClick;    // cleared at the end of Render or by the step that takes the click
     bool bRightClick;
-    short siX;          // pointer x, at most 1023
+    short siX;          // pointer x, at most 1023; while a press waits, where it went down
     short siY;          // pointer y, not clamped
 };
 

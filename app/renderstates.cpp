@@ -188,14 +188,29 @@ static void StepFilter(DWORD* pdwValue)
         *pdwValue = 0;
 }
 
-// A row's text runs from its label at x 0 to the end of its value, drawn at xValue (none
-// when strValue is null): a click anywhere on it is the row's.
-static int RowRight(const char* strLabel, int xValue, const char* strValue)
+// The widest text a value can show: every value its stepping passes, as its buffer holds it.
+// 32 steps go round the longest cycle, the operations' 22 values.
+static int WidestName(void (*pfnStep)(DWORD*), const char* const* strTable, DWORD dwCount,
+                      DWORD dwFirst)
+{
+    int iWidest = 0;
+    DWORD dwValue = dwFirst;
+    for (int i = 0; i < 32; i++, pfnStep(&dwValue))
+    {
+        char strName[RENDER_STATE_NAME_SIZE];
+        WriteName(strName, NameOf(strTable, dwCount, dwValue), dwValue);
+        const int iWidth = MeasureString(strName);
+        iWidest = iWidth > iWidest ? iWidth : iWidest;
+    }
+    return iWidest;
+}
+
+// A row runs from its label at x 0 to the end of the widest text it can show, its label's or
+// a value's drawn at xValue, so it keeps its width while its value steps.
+static int RowRight(const char* strLabel, int xValue, int iWidestValue)
 {
     const int iLabelEnd = MeasureString(strLabel);
-    const bool bValue = strValue != NULL && strValue[0] != '\0';
-    const int iValueEnd = bValue ? xValue + MeasureString(strValue) : 0;
-    return iValueEnd > iLabelEnd ? iValueEnd : iLabelEnd;
+    return xValue + iWidestValue > iLabelEnd ? xValue + iWidestValue : iLabelEnd;
 }
 
 // Inside the row at yRow strictly, so boundary lines belong to no row.
@@ -276,40 +291,55 @@ static void StepRow(const RenderStateRow& row)
     }
 }
 
-static int RenderStateRowRight(const RenderStateRow& row)
+static const char* const s_strFilterLabels[] = {"MINFILTER", "MAGFILTER", "MIPFILTER"};
+static DWORD* const s_pdwFilters[] = {&m_dwMinFilter, &m_dwMagFilter, &m_dwMipFilter};
+
+// The rows' right ends, as measured with the font last seen; measured again with a new one.
+static const TextureFont* s_pRowsMeasuredWith = NULL;
+static int s_iRenderStateRight[NUM_RENDER_STATE_ROWS];
+static int s_iFilterRight[3];
+
+static void MeasureRows()
 {
-    return RowRight(row.strLabel, 200, row.strName);
+    if (s_pRowsMeasuredWith == m_pFont)
+        return;
+    s_pRowsMeasuredWith = m_pFont;
+    // By RowKind.
+    const int iWidest[3] = {WidestName(StepBlend, s_strBlendNames, 16, 1),
+                            WidestName(StepOperation, s_strOpNames, 27, 1),
+                            WidestName(StepArgument, s_strArgNames, 3, 0)};
+    for (int i = 0; i < NUM_RENDER_STATE_ROWS; i++)
+        s_iRenderStateRight[i] =
+            RowRight(s_RenderStateRows[i].strLabel, 200, iWidest[s_RenderStateRows[i].kind]);
+    const int iWidestFilter = WidestName(StepFilter, s_strFilterNames, 8, 0);
+    for (int i = 0; i < 3; i++)
+        s_iFilterRight[i] = RowRight(s_strFilterLabels[i], 100, iWidestFilter);
 }
 
 void CheckRenderStateClicks()
 {
+    MeasureRows();
     for (int i = 0; i < NUM_RENDER_STATE_ROWS; i++)
-        if (TakeRowClick(s_RenderStateRows[i].y, RenderStateRowRight(s_RenderStateRows[i])))
+        if (TakeRowClick(s_RenderStateRows[i].y, s_iRenderStateRight[i]))
             StepRow(s_RenderStateRows[i]);
-}
-
-static const char* const s_strFilterLabels[] = {"MINFILTER", "MAGFILTER", "MIPFILTER"};
-static DWORD* const s_pdwFilters[] = {&m_dwMinFilter, &m_dwMagFilter, &m_dwMipFilter};
-
-static int FilterRowRight(int i)
-{
-    return RowRight(s_strFilterLabels[i], 100, NameOf(s_strFilterNames, 8, *s_pdwFilters[i]));
 }
 
 void CheckFilterClicks()
 {
+    MeasureRows();
     for (int i = 0; i < 3; i++)
-        if (TakeRowClick(200 + 20 * i, FilterRowRight(i)))
+        if (TakeRowClick(200 + 20 * i, s_iFilterRight[i]))
             StepFilter(s_pdwFilters[i]);
 }
 
 bool IsOverDebugOverlay(int x, int y)
 {
+    MeasureRows();
     for (int i = 0; m_bShowRenderStates && i < NUM_RENDER_STATE_ROWS; i++)
-        if (IsOnRow(x, y, s_RenderStateRows[i].y, RenderStateRowRight(s_RenderStateRows[i])))
+        if (IsOnRow(x, y, s_RenderStateRows[i].y, s_iRenderStateRight[i]))
             return true;
     for (int i = 0; m_bShowFilters && i < 3; i++)
-        if (IsOnRow(x, y, 200 + 20 * i, FilterRowRight(i)))
+        if (IsOnRow(x, y, 200 + 20 * i, s_iFilterRight[i]))
             return true;
     return false;
 }

@@ -32,11 +32,11 @@ void BlendModeToString(bool bSource);
 // All fourteen names, in start-up order.
 void FillRenderStateNames();
 
-// A left click on a row's text, from its label to the end of its value, steps the value and
-// is consumed; callers test the overlay's switch.
+// A left click on a row, from its label to the end of the widest value it can show, steps the
+// value and is consumed; callers test the overlay's switch.
 void CheckRenderStateClicks();
 void CheckFilterClicks();
-// The pointer at (x, y) is on the text of a row of an overlay shown: the overlay's, as a panel.
+// The pointer at (x, y) is on a row of an overlay shown: the overlay's, as a panel.
 bool IsOverDebugOverlay(int x, int y);
 
 // The overlays' text, inside the frame's scene; callers test the overlay's switch.

@@ -163,6 +163,9 @@ void RunFrame()
 
 void UpdateCursorPosition()
 {
+    // A press not yet taken keeps the point its button went down at.
+    if (SMD.bLeftClick || SMD.bRightClick)
+        return;
     POINT ptCursor;
     GetCursorPos(&ptCursor);
     SMD.siX = (short)ptCursor.x;

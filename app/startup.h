@@ -20,6 +20,7 @@ void InitObjects();
 // The loop runs pfnFrame whenever the queue is empty and returns on WM_QUIT.
 void RunMessageLoop(void (*pfnFrame)());
 void RunFrame();
+// The pointer into the mouse record, unless a press waits there to be taken.
 void UpdateCursorPosition();
 
 // Shutdown.

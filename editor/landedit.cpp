@@ -33,6 +33,7 @@ bool m_bCaveEdit = false;
 bool m_bFastEdit = true;
 bool m_bEditPanel = true;
 bool m_bEditingUV = false;
+bool m_bHoldOnPanel = false;
 DWORD m_dwLastPickTime = 0;
 POINT m_ptLastPickMouse = {-1, -1};
 
@@ -66,13 +67,6 @@ static int SelectCornerAt(int x, int y)
     }
     m_ptSelectedCorner = FindNearestTileCorner(x, y, iTile % MAP_SIZE, iTile / MAP_SIZE);
     return iTile;
-}
-
-void SelectNearestCorner()
-{
-    POINT pt;
-    if (GetCursorPos(&pt))
-        SelectCornerAt(pt.x, pt.y);
 }
 
 // The tile under (x, y) becomes the selected one. A pointer over no tile leaves the
@@ -157,9 +151,9 @@ static void SampleTexture(int x, int y)
 
 // Tool 0 held without a fresh left click: the nearest corner's height, and paint heights.
 // The stored height is read as it is, so the clone equals it whatever the height scale.
-static void SampleHeight()
+static void SampleHeight(int x, int y)
 {
-    SelectNearestCorner();
+    SelectCornerAt(x, y);
     if (!IsCornerOnMap(m_ptSelectedCorner))
         return;
     m_siCloneHeight = m_MapData.siHeight[m_ptSelectedCorner.x][m_ptSelectedCorner.z];
@@ -187,7 +181,7 @@ static void ToolAction(int x, int y)
         if (bLeftClick)
             SampleTexture(x, y);
         else
-            SampleHeight();
+            SampleHeight(x, y);
         break;
     case TOOL_PAINT_TEXTURE:
         if ((SMD.bLeftDown || SMD.bLeftClick) && PickSelectedTile(x, y))
@@ -196,7 +190,7 @@ static void ToolAction(int x, int y)
     case TOOL_HEIGHT:
         // In FAST EDIT the hover step raises and lowers.
         if (!m_bFastEdit)
-            SelectNearestCorner();
+            SelectCornerAt(x, y);
         break;
     case TOOL_ROTATE:
         TileClickTool(RotateTileTexture, bAnyClick, x, y);
@@ -213,7 +207,7 @@ static void ToolAction(int x, int y)
     case TOOL_PAINT_HEIGHT:
         if (bLeftClick)
         {
-            SelectNearestCorner();
+            SelectCornerAt(x, y);
             PaintHeight(m_siCloneHeight, true);
         }
         break;
@@ -235,12 +229,16 @@ void ProcessLeftMouseButton()
     if (PaletteRegion(x, y, bClick) || StripRegion(x, y, bClick) || MiniMapRegion(x, y, bClick) ||
         IsOverDebugOverlay(x, y))
         return;
+    // A hold that began off the land stays off it, wherever the pointer goes.
+    if (m_bHoldOnPanel)
+        return;
     if (m_bCaveEdit)
     {
         ProcessCaveEdit(m_siEditTool);
         return;
     }
-    if (m_bEditingUV)
+    // A press on the previews, even before the hover step has seen the pointer there.
+    if (m_bEditingUV || IsOverCornerPanels(x, y))
         return;
     ToolAction(x, y);
 }
@@ -286,7 +284,7 @@ static void PacedHover(int x, int y)
             ToggleHiliteTile();
         }
     }
-    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit && !IsOverEditorPanel(x, y))
+    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit && !IsOverEditorPanel(x, y) && !m_bHoldOnPanel)
     {
         if (SMD.bLeftDown)
             RaiseSelectedCorner();
@@ -300,12 +298,13 @@ void TestForPoint()
     int x = SMD.siX, y = SMD.siY;
     if (!SMD.bLeftDown)
         m_bEditingUV = false;
-    if (IsOverCornerPanels(x, y))
+    // A hold from a panel drags no texture corner and no cave it passes.
+    if (IsOverCornerPanels(x, y) && !m_bHoldOnPanel)
     {
         m_bEditingUV = true;
         EditTileUV();
     }
-    if (m_bCaveEdit && !IsOverEditorPanel(x, y))
+    if (m_bCaveEdit && !IsOverEditorPanel(x, y) && !m_bHoldOnPanel)
         ProcessCaveEdit(m_siEditTool);
     if (IsHiliteTileShown())
         ToggleHiliteTile();
@@ -313,6 +312,12 @@ void TestForPoint()
                        m_siEditTool == TOOL_PAINT_HEIGHT;
     if (bCornerTool && !m_bCaveEdit)
         PacedHover(x, y);
+}
+
+// The popup takes any left press; a screen, every press.
+void BeginHold(int x, int y, bool bLeft)
+{
+    m_bHoldOnPanel = m_siScreenMode != 2 || (bLeft && m_bToolPopup) || IsOverEditorPanel(x, y);
 }
 
 void SetEditTool(int iTool)

@@ -40,6 +40,9 @@ extern bool m_bFastEdit;               // held buttons raise and lower (E); star
 extern bool m_bEditPanel;              // tool palette shown; starts true
 extern bool m_bEditingUV;              // pointer went over the corner panels with the button
                                        // held: no tool acts until it is released
+extern bool m_bHoldOnPanel;            // the buttons held went down on a panel, an overlay row,
+                                       // the open popup or a settings screen: they edit no
+                                       // land and no cave until both are up
 extern DWORD m_dwLastPickTime;         // clock (ms) of the last paced hover step; starts 0
 extern POINT m_ptLastPickMouse;        // pointer of the last hover pick; starts (-1, -1)
 
@@ -49,9 +52,8 @@ void TestForPoint();
 void ProcessLeftMouseButton();
 // A tool from the popup palette; CAVE EDIT has no tools 3 to 7 and takes 0 instead.
 void SetEditTool(int iTool);
-// The corner under the pointer (read with GetCursorPos) becomes the selected one: the nearest
-// corner of the tile under it, or over no tile the nearest projected corner of the map.
-void SelectNearestCorner();
+// A button went down at (x, y) with the other one up: where the hold begins.
+void BeginHold(int x, int y, bool bLeft);
 // Over the palette, the strip while it is drawn, the mini map or a debug overlay's text: the
 // pointer is that panel's, and neither mouse step edits the land or the caves behind it.
 bool IsOverEditorPanel(int x, int y);

@@ -28,6 +28,8 @@
 // The folder of all map files, under the working directory, and the backup's name in it.
 static const char* const SAVE_FOLDER = "savegame\\";
 static const char* const BACKUP_NAME = "VEZIDI.bak";
+// Where a run's first backup moves the backup an earlier run left.
+static const char* const OLD_BACKUP_NAME = "VEZIDI.old";
 // A save is written under its name with this added, then swapped in.
 static const char* const TEMP_EXT = ".tmp";
 // A map file never comes near this; a larger one is not a map.
@@ -45,6 +47,9 @@ static const double s_dPow10[11] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
 // already over older work.
 static bool s_bHaveSavedDigest = false;
 static unsigned long long s_ullSavedDigest = 0;
+// The backup in the folder is this run's: set once its first backup has moved an earlier
+// run's aside, which may hold the only copy of that run's work.
+static bool s_bBackupOfThisRun = false;
 
 namespace
 {
@@ -422,6 +427,36 @@ void MarkMapSaved()
     s_bHaveSavedDigest = true;
 }
 
+// Before this run's first backup replaces it, the earlier run's goes to VEZIDI.old; false,
+// logged, when it could not, so the caller writes nothing over it.
+static bool KeepEarlierBackup(const char* cPath)
+{
+    if (s_bBackupOfThisRun)
+        return true;
+    char cOld[64];
+    snprintf(cOld, sizeof(cOld), "%s%s", SAVE_FOLDER, OLD_BACKUP_NAME);
+    if (!MoveFileExA(cPath, cOld, MOVEFILE_REPLACE_EXISTING))
+    {
+        const DWORD dwError = GetLastError();
+        // No backup in the folder: nothing to keep.
+        if (dwError != ERROR_FILE_NOT_FOUND)
+        {
+            char cCause[200];
+            DescribeError(dwError, cCause, sizeof(cCause));
+            LogErrorf("SaveData: could not move %s to %s: %s; the backup was not written", cPath,
+                      cOld, cCause);
+            return false;
+        }
+    }
+    s_bBackupOfThisRun = true;
+    return true;
+}
+
+void StartNewRunForBackup()
+{
+    s_bBackupOfThisRun = false;
+}
+
 void SaveData(bool bBackup, const char* text)
 {
     char cPath[64];
@@ -447,6 +482,11 @@ void SaveData(bool bBackup, const char* text)
     {
         DeleteFileA(cTemp);
         LogErrorf("SaveData: could not write %s: %s; the map was not saved", cPath, cCause);
+        return;
+    }
+    if (bBackup && !KeepEarlierBackup(cPath))
+    {
+        DeleteFileA(cTemp);
         return;
     }
     if (!MoveFileExA(cTemp, cPath, MOVEFILE_REPLACE_EXISTING))

@@ -12,8 +12,12 @@ bool IsDeviceName(const char* name);
 // Writes the current map to "savegame\VEZIDI.bak" when bBackup, else to
 // "savegame\<text>.gam", where text is the current map name (m_cTypedName). A named save
 // switches to the game screen unless the name is refused; the backup leaves the screen as it
-// is, and writes nothing while the map is the one last started, loaded or written.
+// is, and writes nothing while the map is the one last started, loaded or written. A run's
+// first backup moves the one an earlier run left to "savegame\VEZIDI.old" first.
 void SaveData(bool bBackup, const char* text);
+
+// For tests: the next backup is the first of a new run.
+void StartNewRunForBackup();
 
 // The map as it stands counts as saved, as the blank map at start-up.
 void MarkMapSaved();
