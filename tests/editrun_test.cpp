@@ -58,7 +58,7 @@ static std::vector<SavedTile> ReadBackupTiles()
 
 TEST(EditRun, APaintedTileAndARaisedCornerReachTheBackup)
 {
-    DeleteFileA("savegame\\VEZIDI.bak");
+    std::ofstream("savegame\\VEZIDI.bak") << "last run's work\n";
     DeleteFileA("ZANerrors.log");   // a log of an earlier run would say it had started
     PROCESS_INFORMATION pi;
     ASSERT_TRUE(StartZan(&pi)) << ZanExePath();
@@ -93,4 +93,7 @@ TEST(EditRun, APaintedTileAndARaisedCornerReachTheBackup)
     EXPECT_EQ(iRaised, 1) << "one corner raised by five steps";
     EXPECT_EQ(iOtherHeights, 0);
     EXPECT_EQ(iPainted, 1) << "one tile painted with alpha texture 4";
+    std::string strOld;
+    EXPECT_TRUE(std::getline(std::ifstream("savegame\\VEZIDI.old"), strOld));
+    EXPECT_EQ(strOld, "last run's work") << "kept from the first backup of this run";
 }

@@ -13,6 +13,7 @@
 #include "app/log.h"
 #include "app/msgproc.h"
 #include "app/renderstates.h"
+#include "app/startup.h"
 #include "editor/landedit.h"
 #include "terrain/mapdata.h"
 #include "terrain/mapupdate.h"
@@ -135,14 +136,14 @@ TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
 
     SetEditTool(TOOL_PAINT_HEIGHT);   // 256, over the land behind the text
     CalculateScreenPosition();
-    MovePointer(280, 248);
-    SMD.siX = 280;
-    SMD.siY = 248;   // on "D3DTOP_MODULATE"
-    SMD.bLeftClick = SMD.bLeftDown = true;
+    MovePointer(500, 400);   // the pointer is on the land before the frame takes the press
+    MsgProc(m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(280, 248));   // "D3DTOP_MODULATE"
+    UpdateCursorPosition();
     ZANRun();
     EXPECT_STREQ(m_strTSS0ColorOp, "D3DTOP_MODULATE2X");
     const short* psi = &m_MapData.siHeight[0][0];
     EXPECT_EQ(std::count(psi, psi + 10000, 0), 10000) << "no corner raised behind the text";
+    MsgProc(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(500, 400));
 
     m_bShowRenderStates = false;
     SMD.siX = 150;   // on MIPFILTER's "LINEAR", with the popup open
@@ -150,6 +151,12 @@ TEST_F(FrameLogic, TheRenderStateOverlayTakesTheClickBeforeTheFilterOverlay)
     ZANRun();
     EXPECT_EQ(m_dwMipFilter, 3u) << "alone, the filter overlay takes its value's text";
     EXPECT_TRUE(m_bToolPopup) << "no overlay's click reached the popup";
+
+    m_dwMinFilter = 0;   // "NONE" ends short of x 150; the row is as wide as "PYRAMIDALQUAD"
+    SMD.siY = 210;
+    SMD.bLeftClick = true;
+    ZANRun();
+    EXPECT_EQ(m_dwMinFilter, 1u);
 }
 
 TEST_F(FrameLogic, CameraStepRunsOnAHeldKeyOrTheScreenEdges)

@@ -3,11 +3,13 @@
 // step's pacing and FAST EDIT, and the tool choices of the keys and the popup.
 #include "support/devicefixture.h"
 
+#include <algorithm>
 #include <mmsystem.h>
 
 #include "app/camera.h"
 #include "app/frame.h"
 #include "app/msgproc.h"
+#include "app/startup.h"
 #include "editor/landedit.h"
 #include "editor/picking.h"
 #include "support/flatmap.h"
@@ -219,6 +221,23 @@ TEST_F(LandEdit, AClickActsOnceReleasedBeforeTheFrameOrMovedWithinIt)
     EXPECT_EQ(m_MapData.siBaseRotation[m_cx][m_cz], 1);
     EXPECT_TRUE(m_MapData.bBaseFlipX[m_cx][m_cz]) << "a mirror must not undo itself";
     EXPECT_TRUE(m_MapData.bTriangleFlip[m_cx][m_cz]);
+
+    // A press acts where its button went down, though the pointer left before the frame: on
+    // tool 7's cell it only chooses the tool; on the land, tool 7 raises the corner there.
+    const short* psi = &m_MapData.siHeight[0][0];
+    const TileCorner c = FindNearestTileCorner(500, 400, m_cx, m_cz);
+    for (POINT pt : {POINT{991, 54}, POINT{500, 400}})
+    {
+        MovePointer(700, 600);
+        MsgProc(m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+        MsgProc(m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(700, 600));
+        UpdateCursorPosition();
+        ZANRun();
+        MsgProc(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(700, 600));
+        EXPECT_EQ(m_siEditTool, TOOL_PAINT_HEIGHT);
+        EXPECT_EQ(std::count(psi, psi + 10000, 256), pt.x == 991 ? 0 : 1);
+    }
+    EXPECT_EQ(m_MapData.siHeight[c.x][c.z], 256);
 }
 
 TEST_F(LandEdit, SamplingTakesTheTileTextureOrTheCornerHeight)
@@ -286,8 +305,12 @@ TEST_F(LandEdit, APointerOverNoTileChangesNothing)
         }
 }
 
-TEST_F(LandEdit, AButtonPressedOverTheCornerPanelsEditsNoLandUntilReleased)
+TEST_F(LandEdit, AButtonPressedOverAPanelEditsNoLandUntilReleased)
 {
+    MsgProc(m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(985, 10));   // the paint cell
+    Held(500, 400);
+    EXPECT_EQ(m_MapData.siAlphaTexture[m_cx][m_cz], 128) << "held from the palette";
+    MsgProc(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(500, 400));
     m_bTextureStrip = true;
     SMD.bLeftDown = true;
     Hover(50, 250);

@@ -489,6 +489,22 @@ TEST_F(MapFile, TheBackupIsSavedOncePastTwoMinutesAndNotWhileAutoScrolling)
     BackupTimer(dwStart + 420002);   // two minutes on, nothing unsaved since the load
     EXPECT_FALSE(FileExists("savegame\\VEZIDI.bak"));
     m_bTrace = false;
+
+    // The next run's first backup moves this run's last to VEZIDI.old, and its later ones
+    // replace each other; one it cannot move aside is not written over.
+    for (short siHeight : {63, 0, 64, 65})
+    {
+        m_MapData.siHeight[7][3] = siHeight;
+        siHeight == 0 ? StartNewRunForBackup() : SaveData(true, "");
+    }
+    EXPECT_EQ(ReadLines("savegame\\VEZIDI.old").at(616), "63 0 0 64 0 0 0 0 128 0 0 0");
+    DeleteFileA("savegame\\VEZIDI.old");
+    CreateDirectoryA("savegame\\VEZIDI.old", NULL);
+    StartNewRunForBackup();
+    m_MapData.siHeight[7][3] = 66;
+    SaveData(true, "");
+    EXPECT_TRUE(RemoveDirectoryA("savegame\\VEZIDI.old"));
+    EXPECT_EQ(ReadLines("savegame\\VEZIDI.bak").at(616), "65 0 0 64 0 0 0 0 128 0 0 0");
 }
 
 // The text the standard stream writes for the map, as the program wrote it before: every
