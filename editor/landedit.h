@@ -54,7 +54,7 @@ void ProcessLeftMouseButton();
 void SetEditTool(int iTool);
 // A button went down at (x, y) with the other one up: where the hold begins.
 void BeginHold(int x, int y, bool bLeft);
-// Over the palette, the strip while it is drawn, the mini map or a debug overlay's text: the
+// Over the palette, the strip while it is drawn, the mini map or a debug overlay's row: the
 // pointer is that panel's, and neither mouse step edits the land or the caves behind it.
 bool IsOverEditorPanel(int x, int y);
 
