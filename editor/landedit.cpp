@@ -135,6 +135,12 @@ bool IsOverEditorPanel(int x, int y)
            MiniMapRegion(x, y, false) || IsOverDebugOverlay(x, y);
 }
 
+// The hover step edits at (x, y) only off the panels, and only in a hold begun on the land.
+static bool HoverMayEdit(int x, int y)
+{
+    return !IsOverEditorPanel(x, y) && !m_bHoldOnPanel;
+}
+
 // Tool 0 on a click: the tile's base texture, with the strip paged to it, and paint.
 static void SampleTexture(int x, int y)
 {
@@ -284,7 +290,7 @@ static void PacedHover(int x, int y)
             ToggleHiliteTile();
         }
     }
-    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit && !IsOverEditorPanel(x, y) && !m_bHoldOnPanel)
+    if (m_siEditTool == TOOL_HEIGHT && m_bFastEdit && HoverMayEdit(x, y))
     {
         if (SMD.bLeftDown)
             RaiseSelectedCorner();
@@ -304,7 +310,7 @@ void TestForPoint()
         m_bEditingUV = true;
         EditTileUV();
     }
-    if (m_bCaveEdit && !IsOverEditorPanel(x, y) && !m_bHoldOnPanel)
+    if (m_bCaveEdit && HoverMayEdit(x, y))
         ProcessCaveEdit(m_siEditTool);
     if (IsHiliteTileShown())
         ToggleHiliteTile();
