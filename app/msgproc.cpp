@@ -56,7 +56,7 @@ static void ShowMemorial()
         ;
     SMD.bLeftDown = SMD.bRightDown = SMD.bLeftClick = SMD.bRightClick = false;
     SMD.bLeftUp = SMD.bRightUp = true;
-    m_bHoldOnPanel = false;
+    EndHold();
 }
 
 static void Escape()
@@ -195,7 +195,7 @@ static void ButtonUp(bool bLeft)
     (bLeft ? SMD.bLeftDown : SMD.bRightDown) = false;
     (bLeft ? SMD.bLeftUp : SMD.bRightUp) = true;
     if (!SMD.bLeftDown && !SMD.bRightDown)
-        m_bHoldOnPanel = false;
+        EndHold();
 }
 
 LRESULT WINAPI MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -279,7 +279,9 @@ static void PacedHover(int x, int y)
         return;
     m_dwLastPickTime = dwNow;
 
-    if (x != m_ptLastPickMouse.x || y != m_ptLastPickMouse.y)
+    // The land behind a panel is out of sight: the corner stays the one last picked.
+    bool bOverPanel = IsOverEditorPanel(x, y) || IsOverCornerPanels(x, y);
+    if (!bOverPanel && (x != m_ptLastPickMouse.x || y != m_ptLastPickMouse.y))
     {
         m_ptLastPickMouse.x = x;
         m_ptLastPickMouse.y = y;
@@ -324,6 +326,13 @@ void TestForPoint()
 void BeginHold(int x, int y, bool bLeft)
 {
     m_bHoldOnPanel = m_siScreenMode != 2 || (bLeft && m_bToolPopup) || IsOverEditorPanel(x, y);
+    m_iCavePanelHold = m_bCaveEdit && !m_bHoldOnPanel ? CavePanelAt(x, y) : NO_CAVE_PANEL;
+}
+
+void EndHold()
+{
+    m_bHoldOnPanel = false;
+    m_iCavePanelHold = NO_CAVE_PANEL;
 }
 
 void SetEditTool(int iTool)

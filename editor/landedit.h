@@ -46,7 +46,8 @@ extern bool m_bHoldOnPanel;            // the buttons held went down on a panel,
 extern DWORD m_dwLastPickTime;         // clock (ms) of the last paced hover step; starts 0
 extern POINT m_ptLastPickMouse;        // pointer of the last hover pick; starts (-1, -1)
 
-// The hover step, once a frame: corner panels, hilite tile, nearest corner, FAST EDIT repeat.
+// The hover step, once a frame: corner panels, hilite tile, nearest corner (none picked behind
+// a panel), FAST EDIT repeat.
 void TestForPoint();
 // The button step: palette, strip and mini map regions, else the current tool's action.
 void ProcessLeftMouseButton();
@@ -54,6 +55,8 @@ void ProcessLeftMouseButton();
 void SetEditTool(int iTool);
 // A button went down at (x, y) with the other one up: where the hold begins.
 void BeginHold(int x, int y, bool bLeft);
+// Both buttons are up, or the clicks were dropped: the next press begins a new hold.
+void EndHold();
 // Over the palette, the strip while it is drawn, the mini map or a debug overlay's row: the
 // pointer is that panel's, and neither mouse step edits the land or the caves behind it.
 bool IsOverEditorPanel(int x, int y);

@@ -17,6 +17,7 @@
 // Selected triangle of the current cave; kept across frames, mode switches, deletions and
 // loads; written only by the tools' picks and when its cave is gone.
 int m_iSelectedTriangle = 0;
+int m_iCavePanelHold = NO_CAVE_PANEL;
 
 int GetSelectedPairFirst()
 {
@@ -47,6 +48,15 @@ bool IsOverCavePanelA(int x, int y)
 bool IsOverCavePanelB(int x, int y)
 {
     return x > 334 && x < 470 && y > 5 && y < 144 && HasCaveTextureB();
+}
+
+int CavePanelAt(int x, int y)
+{
+    if (GetSelectedPairFirst() < 0)
+        return NO_CAVE_PANEL;
+    if (IsOverCavePanelA(x, y))
+        return CAVE_PANEL_A;
+    return IsOverCavePanelB(x, y) ? CAVE_PANEL_B : NO_CAVE_PANEL;
 }
 
 // Where quad corner 1 to 4 lies in the pair's records: (record 0 or 1, point), first the
@@ -245,12 +255,17 @@ void ProcessCaveEdit(int tool)
         CaveData sCaveData = m_CaveData[iFirst];
         CaveData sCaveData1 = m_CaveData[iFirst + 1];
         LoadCornerOverlayVB(m_iCurrentCave, sCaveData, sCaveData1);
-        if (IsOverCavePanelA(SMD.siX, SMD.siY))
-            DragCaveTexCoord(true, &bTexEdit, iFirst, sCaveData, sCaveData1);
-        else if (IsOverCavePanelB(SMD.siX, SMD.siY))
-            DragCaveTexCoord(false, &bTexEdit, iFirst, sCaveData, sCaveData1);
+        int iPanel = CavePanelAt(SMD.siX, SMD.siY);
+        // A hold from one panel moves no corner of the other.
+        if (iPanel != NO_CAVE_PANEL &&
+            (m_iCavePanelHold == NO_CAVE_PANEL || m_iCavePanelHold == iPanel))
+            DragCaveTexCoord(iPanel == CAVE_PANEL_A, &bTexEdit, iFirst, sCaveData, sCaveData1);
     }
 
+    // A press on a panel, even one released within the frame, and a hold begun there are the
+    // panel's alone: no tool acts on the caves or the land behind it or beyond.
+    if (m_iCavePanelHold != NO_CAVE_PANEL || (bTexEdit && SMD.bLeftClick))
+        return;
     if (tool != CAVE_TOOL_ADD && (!IsCaveTileAt(iTile) || bTexEdit))
         return;
     // A click pressed and released between two frames is a press too; the right button

@@ -20,8 +20,16 @@ const int CAVE_PANEL_A_X = 200;
 const int CAVE_PANEL_B_X = 338;
 const int CAVE_PANEL_Y = 10;
 
+// The panel under a point, and the one a hold began on.
+const int NO_CAVE_PANEL = 0;
+const int CAVE_PANEL_A = 1;
+const int CAVE_PANEL_B = 2;
+
 // Selected triangle of the current cave (m_iCurrentCave), 0 to 15, or NO_CAVE_TRIANGLE.
 extern int m_iSelectedTriangle;
+// The panel a hold began on in CAVE EDIT, or NO_CAVE_PANEL: that hold drags only that panel's
+// corner and edits no cave. Set when the first button goes down, cleared when both are up.
+extern int m_iCavePanelHold;
 
 // Runs every frame in CAVE EDIT and again while a mouse button is held; tool is the land
 // editor's current tool.
@@ -49,6 +57,8 @@ int GetSelectedPairFirst();
 // Panel regions that take the pointer; panel B only while the selection has a texture B.
 bool IsOverCavePanelA(int x, int y);
 bool IsOverCavePanelB(int x, int y);
+// The panel that takes the pointer at (x, y): none without a selected quad.
+int CavePanelAt(int x, int y);
 
 // Texture corner 1 to 4 of the quad made of records a and b, of texture A or B; and its
 // writer, which keeps the corner shared by both records in step.

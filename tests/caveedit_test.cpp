@@ -43,6 +43,7 @@ protected:
         CalculateScreenPosition();
         m_iSelectedTriangle = 0;
         m_bCaveEdit = false;
+        m_siScreenMode = 2;
         SMD = MouseData();
     }
 
@@ -295,21 +296,27 @@ TEST_F(CaveEdit, TheAddToolSweptAcrossASlopeAddsACaveOnEachTileThatTakesOne)
     // Creating a cave does not select it.
     EXPECT_EQ(m_iCurrentCave, 0);
 
-    // Every tile a slope: a click on the palette's add cell or the mini map is theirs, and
-    // builds nothing on the land behind them.
+    // Every tile a slope: a press on cave panel A (where it drags corner 2), the palette's add
+    // cell or the mini map is theirs, and held on to a slope it builds nothing there either.
     for (int i = 0; i < MAP_SIZE * MAP_SIZE; i++)
         m_MapData.siHeight[i % MAP_SIZE][i / MAP_SIZE] = (short)(i / MAP_SIZE % 2 * 64);
     CalculateScreenPosition();
-    for (POINT pt : {POINT{1010, 50}, POINT{50, 50}})
+    SMD = MouseData();
+    for (POINT pt : {POINT{300, 120}, POINT{1010, 50}, POINT{50, 50}})
     {
         m_siEditTool = CAVE_TOOL_ADD;
-        SMD.siX = (short)pt.x;
-        SMD.siY = (short)pt.y;
-        SMD.bLeftDown = SMD.bLeftClick = true;
+        MsgProc(m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
         TestForPoint();
         ProcessLeftMouseButton();
+        SMD.bLeftClick = false;
+        SMD.siX = 512;
+        SMD.siY = 640;
+        TestForPoint();
+        ProcessLeftMouseButton();
+        MsgProc(m_hWnd, WM_LBUTTONUP, 0, 0);
     }
     EXPECT_EQ(m_iNumCaves, 5);
+    ExpectUV(m_CaveData[0].siTexCoordA[1], 100, 110);
 }
 
 TEST_F(CaveEdit, PanelCornersMapToTheTextureAndADragWritesTheNearestCorner)

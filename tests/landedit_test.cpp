@@ -356,12 +356,14 @@ TEST_F(LandEdit, HoverHilitesTheTileAndFastEditRaisesOncePerPacedStep)
     Hover(500, 400);
     EXPECT_EQ(m_MapData.siHeight[c.x][c.z], 0) << "only FAST EDIT repeats";
 
+    // Pressed and resting on the palette: keypad + raises the last corner picked on the land.
     m_bFastEdit = true;
     SMD.bLeftDown = true;
     Hover(990, 30);
-    EXPECT_EQ(m_MapData.siHeight[m_ptSelectedCorner.x][m_ptSelectedCorner.z], 0)
-        << "a press on the palette is the palette's, not the land's behind it";
     SMD = MouseData();
+    RaiseSelectedCorner();
+    EXPECT_EQ(m_MapData.siHeight[c.x][c.z], 1);
+    EXPECT_FALSE(IsHiliteTileShown());
 }
 
 TEST_F(LandEdit, KeysAndThePopupChooseTools)
